@@ -54,7 +54,7 @@ bool ParseHeaders(std::string_view b, Image& img, std::string* error) {
   if (uint64_t(peOffset) + 24 > b.size() || std::memcmp(b.data() + peOffset, "PE\0\0", 4) != 0)
     return Fail(error, "no PE signature");
   uint64_t coff = peOffset + 4;
-  uint16_t sectionCount, optionalSize;
+  uint16_t sectionCount = 0, optionalSize = 0;
   Read16(b, coff, img.machine);
   Read16(b, coff + 2, sectionCount);
   Read32(b, coff + 8, img.pointerToSymbolTable);

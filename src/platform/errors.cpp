@@ -39,7 +39,11 @@ std::string StandardErrorText(ErrorCode code) {
     case kErrorNoMoreItems: return "No more data is available";
     case kErrorDirectory: return "The directory name is invalid";
     case kErrorKeyDeleted: return "Illegal operation attempted on a registry key that has been marked for deletion";
-    default: return "System error " + std::to_string(code);
+    default: {
+      std::string text = "System error ";
+      text += std::to_string(code);
+      return text;
+    }
   }
 }
 
