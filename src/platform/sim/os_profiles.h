@@ -1,0 +1,75 @@
+#pragma once
+// The Windows a simulated machine pretends to be, and ready-made ones. The default is
+// Windows 7 SP1, 64-bit, an elevated administrator, English (United States): the engine
+// is a 32-bit program, so it runs under WOW64 there.
+#include <cstdint>
+#include <string>
+
+#include "platform/system.h"
+
+namespace qv::platform::sim {
+
+struct OsProfile {
+  std::string name;
+  OsVersion version;
+  bool os64 = true;
+  bool process64 = false;
+  bool administrator = true;
+  // The process token's elevation; always false before Vista (the query does not exist).
+  bool elevated = true;
+  uint16_t userLanguage = 1033;
+  std::string userName = "User";
+  std::string computerName = "QV-SIM-PC";
+  std::string userSid = "S-1-5-21-1004336348-1177238915-682003330-1001";
+  uint32_t ansiCodePage = 1252;
+  // Empty: the version's usual place for the user (see KnownFoldersOf).
+  std::string tempFolder;
+
+  bool Wow64() const { return os64 && !process64; }
+  bool NtFamily() const { return version.IsNtFamily(); }
+  bool AtLeast(uint32_t major, uint32_t minor) const {
+    return version.major > major || (version.major == major && version.minor >= minor);
+  }
+  // May change the machine: any user on 9x, an administrator before Vista, an elevated
+  // one from Vista on.
+  bool Privileged() const;
+};
+
+// The folders a profile's system reports, without trailing backslash except `temp`.
+struct KnownFolders {
+  std::string windows;          // "C:\Windows"
+  std::string system;           // what GetSystemDirectory gives
+  std::string systemWow64;      // empty on a 32-bit system
+  std::string programFiles;     // the native one
+  std::string programFilesX86;  // empty on a 32-bit system
+  std::string commonFiles;
+  std::string commonFilesX86;
+  std::string userProfile;
+  std::string appData;
+  std::string localAppData;
+  std::string temp;             // with a trailing backslash
+};
+
+KnownFolders KnownFoldersOf(const OsProfile& profile);
+
+enum class Bits { k32, k64 };
+enum class Account { kAdministrator, kStandardUser };
+
+namespace profiles {
+
+// 4.10.1998 and the Second Edition, 4.10.2222 ("A"); 9x builds carry the version in
+// their high word, as GetVersionEx reports them.
+OsProfile Windows98();
+OsProfile Windows98Se();
+// 64-bit: Windows XP Professional x64 Edition, which is 5.2.3790 SP2.
+OsProfile WindowsXpSp3(Bits bits = Bits::k32, Account account = Account::kAdministrator);
+OsProfile WindowsVistaSp2(Bits bits = Bits::k64, Account account = Account::kAdministrator);
+OsProfile Windows7Sp1(Bits bits = Bits::k64, Account account = Account::kAdministrator);
+// Windows Server 2008 (6.0.6001, which shipped as Service Pack 1).
+OsProfile WindowsServer2008(Bits bits = Bits::k64, Account account = Account::kAdministrator);
+OsProfile Windows8(Bits bits = Bits::k64, Account account = Account::kAdministrator);
+OsProfile Default();
+
+}  // namespace profiles
+
+}  // namespace qv::platform::sim

@@ -1,0 +1,104 @@
+#pragma once
+// A Windows file system kept in a host folder. Drive C:\ is <root>/C/, a share
+// \\server\share\ is <root>/UNC/server/share/. Names are matched against the host
+// entries without regard to letter case (the code-page rules of common/text.h); a new
+// entry keeps the spelling it was given. Host names are the UTF-8 form of the ANSI
+// names. The Windows attribute bits and the drive table live in <root>/filesystem.txt,
+// so a later instance on the same root sees them again.
+//
+// The rules of the real calls are enforced: error numbers, read-only files, share modes
+// of open files, MAX_PATH, WOW64 redirection of the system folder, folders that only an
+// elevated administrator may change, read-only and ejected media, and the faults of a
+// FaultPlan.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/sim/fault_plan.h"
+#include "platform/sim/file_records.h"
+
+namespace qv::platform::sim {
+
+// Errors of the real calls that the shared list does not need elsewhere.
+inline constexpr ErrorCode kErrorNotSameDevice = 17;
+inline constexpr ErrorCode kErrorBadNetPath = 53;
+
+// How the machine around the file system behaves; derived from the OS profile.
+struct FileSystemRules {
+  // A 32-bit process on 64-bit Windows: <windows>\System32 shows <windows>\SysWOW64.
+  bool wow64 = false;
+  std::string windowsFolder = "C:\\Windows";
+  // Windows 7 and later leave System32\DriverStore alone; earlier systems redirect it.
+  bool redirectDriverStore = false;
+  // Vista and later give 32-bit processes <windows>\Sysnative for the real System32.
+  bool sysnative = true;
+  // An elevated administrator (or any user on 9x): may change the protected folders.
+  bool privileged = true;
+  std::vector<std::string> protectedFolders;  // full paths
+};
+
+class SimFileSystem : public FileSystem {
+ public:
+  // `hostRoot` is created when missing, and so is drive C:. `faults` may be null.
+  SimFileSystem(const std::string& hostRoot, FaultPlan* faults);
+  ~SimFileSystem() override;
+  SimFileSystem(const SimFileSystem&) = delete;
+  SimFileSystem& operator=(const SimFileSystem&) = delete;
+
+  bool FileExists(const std::string& path) override;
+  bool FolderExists(const std::string& path) override;
+  ErrorCode CreateFolder(const std::string& path) override;
+  ErrorCode RemoveFolder(const std::string& path) override;
+  ErrorCode RemoveFile(const std::string& path) override;
+  ErrorCode CopyFileTo(const std::string& from, const std::string& to, bool overwrite) override;
+  ErrorCode MoveFileTo(const std::string& from, const std::string& to) override;
+  ErrorCode Attributes(const std::string& path, uint32_t& attributes) override;
+  ErrorCode SetAttributes(const std::string& path, uint32_t attributes) override;
+  ErrorCode FileSize(const std::string& path, uint64_t& size) override;
+  ErrorCode ListFolder(const std::string& folder, std::vector<DirEntry>& entries) override;
+  std::unique_ptr<FileReader> OpenRead(const std::string& path, ErrorCode& error) override;
+  std::unique_ptr<FileWriter> OpenWrite(const std::string& path, ErrorCode& error) override;
+  ErrorCode AppendToFile(const std::string& path, std::string_view bytes) override;
+  std::string FullPath(const std::string& path) override;
+
+  // The machine.
+  void SetRules(FileSystemRules rules);
+  FileSystemRules Rules() const;
+  // Adds a drive (its host folder is created); an existing one only changes its type.
+  ErrorCode AddDrive(char letter, DriveType type = DriveType::Fixed);
+  DriveType DriveTypeOf(char letter) const;
+  // Takes the medium out of a removable or CD drive (calls then fail with
+  // kErrorNotReady) or puts it back.
+  void SetMediumPresent(char letter, bool present);
+  // The current folder of the process, against which relative paths resolve.
+  ErrorCode SetCurrentFolder(const std::string& path);
+  std::string CurrentFolder() const;
+
+  // WOW64 file-system redirection of the calling thread, as the system keeps it per
+  // thread (Wow64DisableWow64FsRedirection / Wow64RevertWow64FsRedirection). Returns
+  // the previous state, so a scope can put it back.
+  bool SetRedirection(bool enabled);
+  bool RedirectionEnabled() const;
+
+  // NTFS compression of a file or folder (what FSCTL_SET_COMPRESSION does); new entries
+  // in a compressed folder are compressed too.
+  ErrorCode SetCompression(const std::string& path, bool compressed);
+
+  // The host path a Windows path resolves to for the calling thread; empty when it has
+  // no volume or an invalid name. For tests and the sandbox runner.
+  std::string HostPath(const std::string& path);
+  const std::string& HostRoot() const;
+
+  // Reads like the loader maps an image: no fault rules, no share modes. For the
+  // platform's own use (image headers).
+  ErrorCode ReadUnchecked(const std::string& path, uint64_t offset, uint64_t count, std::string& bytes);
+
+  struct State;
+
+ private:
+  std::shared_ptr<State> state_;
+};
+
+}  // namespace qv::platform::sim
