@@ -3,7 +3,6 @@
 #include <cstring>
 #include <limits>
 
-#include "common/codepage1252.h"
 
 namespace qv::text {
 namespace {
@@ -11,13 +10,30 @@ namespace {
 struct CaseTables {
   unsigned char upper[256];
   unsigned char lower[256];
-  CaseTables() { cp1252::CaseTables(upper, lower); }
 };
 
-CaseTables& Tables() {
-  static CaseTables tables;
-  return tables;
+// Code page 1252 until start-up installs the system's tables; built at compile time so
+// that no lookup pays for a guard.
+constexpr CaseTables Cp1252Tables() {
+  CaseTables t{};
+  for (int i = 0; i < 256; ++i) t.upper[i] = t.lower[i] = static_cast<unsigned char>(i);
+  auto pair = [&t](int lower, int upper) {
+    t.upper[lower] = static_cast<unsigned char>(upper);
+    t.lower[upper] = static_cast<unsigned char>(lower);
+  };
+  for (int c = 'a'; c <= 'z'; ++c) pair(c, c - 32);
+  for (int c = 0xE0; c <= 0xFE; ++c)
+    if (c != 0xF7) pair(c, c - 32);
+  pair(0x9A, 0x8A);
+  pair(0x9C, 0x8C);
+  pair(0x9E, 0x8E);
+  pair(0xFF, 0x9F);
+  return t;
 }
+
+CaseTables gTables = Cp1252Tables();
+
+inline CaseTables& Tables() { return gTables; }
 
 }  // namespace
 
@@ -45,6 +61,7 @@ std::string LowerCase(std::string_view s) {
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  if (std::memcmp(a.data(), b.data(), a.size()) == 0) return true;
   const unsigned char* t = Tables().lower;
   for (size_t i = 0; i < a.size(); ++i) {
     if (a[i] != b[i] && t[static_cast<unsigned char>(a[i])] != t[static_cast<unsigned char>(b[i])])
@@ -106,14 +123,24 @@ std::string ReplaceAllNoCase(std::string_view s, std::string_view from, std::str
 }
 
 uint64_t HashNoCase(std::string_view s) {
-  // FNV-1a over the lower-case form.
+  // Over the lower-case form, eight bytes at a time.
   const unsigned char* t = Tables().lower;
-  uint64_t h = 1469598103934665603ull;
-  for (unsigned char c : s) {
-    h ^= t[c];
-    h *= 1099511628211ull;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(s.data());
+  size_t n = s.size();
+  uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+  auto mix = [&h](uint64_t w) {
+    h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+    h ^= h >> 32;
+  };
+  for (; n >= 8; n -= 8, p += 8) {
+    uint64_t w = 0;
+    for (int i = 0; i < 8; ++i) w |= uint64_t(t[p[i]]) << (8 * i);
+    mix(w);
   }
-  return h;
+  uint64_t w = 0;
+  for (size_t i = 0; i < n; ++i) w |= uint64_t(t[p[i]]) << (8 * i);
+  mix(w);
+  return h ^ (h >> 29);
 }
 
 std::string_view Trim(std::string_view s) {

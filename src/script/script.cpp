@@ -9,40 +9,44 @@ namespace qv::script {
 
 // ---- ParameterTable ----------------------------------------------------------------
 
-ParameterTable::ParameterTable(std::vector<std::string> lines) : lines_(std::move(lines)) {
+ParameterTable::ParameterTable(std::vector<std::string> lines) : owned_(std::move(lines)), lines_(owned_) { Index(); }
+
+ParameterTable::ParameterTable(std::span<const std::string> lines) : lines_(lines) { Index(); }
+
+void ParameterTable::Index() {
   size_t capacity = 16;
   while (capacity < lines_.size() * 2) capacity <<= 1;
-  slots_.assign(capacity, 0);
+  slots_.assign(capacity, Slot{0, 0});
   const size_t mask = capacity - 1;
   for (size_t i = 0; i < lines_.size(); ++i) {
-    size_t slot = text::HashNoCase(lines_[i]) & mask;
-    for (;;) {
-      uint32_t held = slots_[slot];
-      if (held == 0) {
-        slots_[slot] = static_cast<uint32_t>(i + 1);
+    const uint64_t hash = text::HashNoCase(lines_[i]);
+    const uint32_t tag = uint32_t(hash >> 32);
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+      Slot& s = slots_[slot];
+      if (s.position == 0) {
+        s = Slot{static_cast<uint32_t>(i + 1), tag};
         break;
       }
-      if (text::EqualsNoCase(lines_[held - 1], lines_[i])) break;  // keep the first
-      slot = (slot + 1) & mask;
+      if (s.hash == tag && text::EqualsNoCase(lines_[s.position - 1], lines_[i])) break;  // keep the first
     }
   }
 }
 
 int64_t ParameterTable::IndexOf(std::string_view text) const {
   const size_t mask = slots_.size() - 1;
-  size_t slot = text::HashNoCase(text) & mask;
-  for (;;) {
-    uint32_t held = slots_[slot];
-    if (held == 0) return -1;
-    if (text::EqualsNoCase(lines_[held - 1], text)) return int64_t(held) - 1;
-    slot = (slot + 1) & mask;
+  const uint64_t hash = text::HashNoCase(text);
+  const uint32_t tag = uint32_t(hash >> 32);
+  for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const Slot& s = slots_[slot];
+    if (s.position == 0) return -1;
+    if (s.hash == tag && text::EqualsNoCase(lines_[s.position - 1], text)) return int64_t(s.position) - 1;
   }
 }
 
 // ---- Script --------------------------------------------------------------------------
 
 Script::Script(ScriptSections sections) : s_(std::move(sections)) {
-  tables_.push_back(std::make_unique<ParameterTable>(s_.parameterLines));
+  tables_.push_back(std::make_unique<ParameterTable>(std::span<const std::string>(s_.parameterLines)));
 }
 
 const std::string& Script::At(const std::vector<std::string>& list, size_t i) {

@@ -3,6 +3,7 @@
 // tables, with the lookups the rest of the engine performs on them.
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,13 +24,21 @@ class ScriptLoadError : public EngineError {
 class ParameterTable {
  public:
   explicit ParameterTable(std::vector<std::string> lines);
-  const std::vector<std::string>& Lines() const { return lines_; }
+  // A table over lines that someone else keeps (the script's own section).
+  explicit ParameterTable(std::span<const std::string> lines);
+  std::span<const std::string> Lines() const { return lines_; }
   // Position of the first line equal to `text`, or -1.
   int64_t IndexOf(std::string_view text) const;
 
  private:
-  std::vector<std::string> lines_;
-  std::vector<uint32_t> slots_;  // open addressing; 0 is empty, else position + 1
+  void Index();
+  std::vector<std::string> owned_;
+  std::span<const std::string> lines_;
+  struct Slot {
+    uint32_t position;  // position + 1; 0 is empty
+    uint32_t hash;
+  };
+  std::vector<Slot> slots_;
 };
 
 struct ProductDetails {
@@ -71,6 +80,9 @@ class Script {
  public:
   Script() = default;
   explicit Script(ScriptSections sections);
+  // Moving keeps the lines where they are; the script's own table refers to them.
+  Script(Script&&) = default;
+  Script& operator=(Script&&) = default;
 
   const ScriptSections& Sections() const { return s_; }
   size_t LineCount() const { return s_.commandNames.size(); }

@@ -25,8 +25,10 @@ class LineReader {
                             kSectionNames[section - 1] + " section (section " + std::to_string(section) +
                             " of 22)");
     }
-    size_t end = text_.find_first_of("\r\n", pos_);
-    if (end == std::string_view::npos) end = text_.size();
+    // A plain byte loop: find_first_of would search the set once per character.
+    const char* data = text_.data();
+    size_t end = pos_;
+    while (end < text_.size() && data[end] != '\r' && data[end] != '\n') ++end;
     std::string_view line = text_.substr(pos_, end - pos_);
     pos_ = end;
     // A line ends at CR LF, a lone LF or a lone CR.
