@@ -10,6 +10,7 @@
 #include "script/variable_store.h"
 #include "startup/command_line.h"
 #include "startup/engine_messages.h"
+#include "startup/startup_values.h"
 #include "startup/trace_log.h"
 
 namespace qv::startup {
@@ -19,19 +20,6 @@ inline constexpr int kExitStartupError = 11;
 inline constexpr int kExitNoScript = 13;
 inline constexpr int kExitNoSupportArchive = 14;
 inline constexpr int kExitBadSupportArchive = 15;
-
-// The values start-up owns for the whole process. Folders end with a backslash.
-struct StartupValues {
-  std::string exePath;
-  std::string exeFolder;
-  std::string exeBaseName;
-  std::string tempFolder;
-  std::string supportArchive;
-  std::string supportFolder;
-  std::string dataFolder;
-  std::string msiPath;
-  CommandLine commandLine;
-};
 
 class Startup {
  public:
