@@ -22,6 +22,8 @@ std::string StandardErrorText(ErrorCode code) {
       return "The process cannot access the file because another process has locked a portion of the file";
     case kErrorHandleEof: return "Reached the end of the file";
     case kErrorHandleDiskFull: return "The disk is full";
+    case kErrorNotSameDevice: return "The system cannot move the file to a different disk drive";
+    case kErrorBadNetPath: return "The network path was not found";
     case kErrorNotSupported: return "The request is not supported";
     case kErrorFileExists: return "The file exists";
     case kErrorInvalidParameter: return "The parameter is incorrect";

@@ -75,6 +75,23 @@ class FileSystem {
   // The full path of a possibly relative one (GetFullPathName rules).
   virtual std::string FullPath(const std::string& path) = 0;
 
+  // Names as the volume keeps them. A file system without short names or WOW64 gives the
+  // answers of these defaults.
+  //
+  // The short (8.3) form of the path of an existing file or folder (GetShortPathName):
+  // each name that is not a valid 8.3 name is replaced by the entry's short name; empty
+  // when the system cannot give one (a missing entry included).
+  virtual std::string ShortPathName(const std::string& path) { return {}; }
+  // The name under which the file system stores the last name of an existing path, as
+  // a folder search reports it ("c:\program files" gives "Program Files"). False for a
+  // missing entry, a volume root, and a name with wildcards (which would match others).
+  virtual bool StoredName(const std::string& path, std::string& name) { return false; }
+  // WOW64 file-system redirection of the calling thread. Disable turns it off and gives
+  // the token that puts the earlier state back; false (and nothing changes) when the
+  // system has no redirection or the process does not run under WOW64.
+  virtual bool DisableRedirection(uintptr_t& token) { return false; }
+  virtual void RevertRedirection(uintptr_t token) {}
+
   // Shared steps built on the operations above.
   ErrorCode ReadWholeFile(const std::string& path, std::string& bytes);
   ErrorCode ReadRange(const std::string& path, uint64_t offset, uint64_t count, std::string& bytes);

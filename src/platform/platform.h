@@ -8,6 +8,7 @@
 #include "platform/archive_component.h"
 #include "platform/errors.h"
 #include "platform/file_system.h"
+#include "platform/installer.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "platform/user_interface.h"
@@ -21,6 +22,8 @@ class Platform {
   virtual Registry& Reg() = 0;
   virtual System& Sys() = 0;
   virtual UserInterface& Ui() = 0;
+  // The Windows Installer service.
+  virtual Installer& Msi() = 0;
   // Loads the archive component library at `libraryPath`; null (with the error) when it
   // is missing or lacks one of the four functions.
   virtual std::unique_ptr<ArchiveComponent> LoadArchiveComponent(const std::string& libraryPath,

@@ -34,6 +34,8 @@ class UserInterface {
   // Shows a modal message box and returns the button pressed.
   virtual int ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                              uint32_t style) = 0;
+  // Handles the window messages waiting in the calling thread's queue, then returns.
+  virtual void ProcessMessages() = 0;
 };
 
 }  // namespace qv::platform

@@ -7,7 +7,13 @@ namespace qv::script {
 CommandContext::CommandContext(EngineContext& engine, RunState& run, size_t line)
     : engine_(engine), run_(run), line_(line) {}
 
-std::string CommandContext::Param(int k) const { return engine_.script.GetParameter(Id(), k); }
+std::string CommandContext::Param(int k) const {
+  if (!recordFound_) {
+    record_ = engine_.script.FindRecord(Id());
+    recordFound_ = true;
+  }
+  return engine_.script.GetParameter(record_, Id(), k);
+}
 
 std::string CommandContext::Localized(int k, int slot) const {
   // Script texts are translated here once the translation tables exist.

@@ -50,6 +50,9 @@ class CommandContext {
   EngineContext& engine_;
   RunState& run_;
   size_t line_;
+  // The line's record, looked up by the first parameter read.
+  mutable bool recordFound_ = false;
+  mutable ParameterRecord record_;
 };
 
 // ExpandVariables, then doubled backslashes collapsed to one, keeping a leading pair.

@@ -14,4 +14,9 @@ std::string EvaluateExpression(std::string_view text);
 // a double quote, the expression must not give "ERROR".
 bool ExpressionSyntaxValid(std::string_view expressionParameter);
 
+// One comparison of the language: "=", "<>", "<", "<=", ">" or ">=" on two texts, as
+// numbers when both are integers (sign and digits), else byte-wise. False for any other
+// operator.
+bool CompareExpressionTexts(std::string_view op, std::string_view left, std::string_view right);
+
 }  // namespace qv::script

@@ -54,18 +54,24 @@ const std::string& Script::At(const std::vector<std::string>& list, size_t i) {
   return i < list.size() ? list[i] : empty;
 }
 
-std::string Script::GetParameter(std::string_view id, int k) const {
+ParameterRecord Script::FindRecord(std::string_view id) const {
   for (const auto& table : tables_) {
     int64_t p = table->IndexOf(id);
-    if (p < 0) continue;
-    int64_t at = p + k;
-    if (k < 0 || at >= int64_t(table->Lines().size()))
-      throw EngineError("List index out of bounds (" + std::to_string(at) + "): the setup script has no parameter " +
-                        std::to_string(k) + " for the command " + std::string(id));
-    return table->Lines()[size_t(at)];
+    if (p >= 0) return ParameterRecord{table.get(), p};
   }
   return {};
 }
+
+std::string Script::GetParameter(const ParameterRecord& record, std::string_view id, int k) const {
+  if (!record.table) return {};
+  const int64_t at = record.position + k;
+  if (k < 0 || at >= int64_t(record.table->Lines().size()))
+    throw EngineError("List index out of bounds (" + std::to_string(at) + "): the setup script has no parameter " +
+                      std::to_string(k) + " for the command " + std::string(id));
+  return record.table->Lines()[size_t(at)];
+}
+
+std::string Script::GetParameter(std::string_view id, int k) const { return GetParameter(FindRecord(id), id, k); }
 
 void Script::AddParameterTable(std::vector<std::string> lines) {
   tables_.push_back(std::make_unique<ParameterTable>(std::move(lines)));

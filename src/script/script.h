@@ -41,6 +41,13 @@ class ParameterTable {
   std::vector<Slot> slots_;
 };
 
+// Where the record of a command is: the table holding its id line and that line's
+// position (no table when the command has no record).
+struct ParameterRecord {
+  const ParameterTable* table = nullptr;
+  int64_t position = -1;
+};
+
 struct ProductDetails {
   std::string publisher;
   std::string contact;
@@ -97,6 +104,9 @@ class Script {
   // Parameter k of the command with this id (0 gives the id line itself); empty when no
   // table holds the id. Reading past the end of a table raises an EngineError.
   std::string GetParameter(std::string_view id, int k) const;
+  // The same in two steps, for a command that reads several parameters.
+  ParameterRecord FindRecord(std::string_view id) const;
+  std::string GetParameter(const ParameterRecord& record, std::string_view id, int k) const;
   // Tables consulted after the script's own (plug-ins add theirs).
   void AddParameterTable(std::vector<std::string> lines);
 

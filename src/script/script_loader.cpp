@@ -88,7 +88,7 @@ Script LoadScript(std::string_view text) {
   for (auto& line : s.parameterLines) {
     if (line.size() >= 8 && line[0] == '$' &&
         (text::EqualsNoCase(line, "$WILD_DOLLAR$") || text::EqualsNoCase(line, "$DOLLAR$")))
-      line = "$";
+      line.assign(1, '$');
   }
   s.lineFlags = ReadList(in, 4);
   s.productCode = ReadSingle(in, 5);

@@ -4,6 +4,8 @@
 
 namespace qv::script {
 
+VariableName::VariableName(std::string_view name) : name_(name), hash_(text::HashNoCase(name)) {}
+
 VariableStore::VariableStore() { Rehash(256); }
 
 void VariableStore::Rehash(size_t capacity) {
@@ -27,7 +29,10 @@ int64_t VariableStore::FindLocked(std::string_view name, uint64_t hash) const {
 }
 
 void VariableStore::SetLocked(std::string_view name, std::string_view value) {
-  uint64_t hash = text::HashNoCase(name);
+  SetLocked(name, text::HashNoCase(name), value);
+}
+
+void VariableStore::SetLocked(std::string_view name, uint64_t hash, std::string_view value) {
   int64_t i = FindLocked(name, hash);
   if (i >= 0) {
     entries_[size_t(i)].value.assign(value);
@@ -69,7 +74,20 @@ std::string VariableStore::Get(std::string_view name) const {
 }
 
 bool VariableStore::TryGet(std::string_view name, std::string& value) const {
-  uint64_t hash = text::HashNoCase(name);
+  return TryGetHashed(name, text::HashNoCase(name), value);
+}
+
+bool VariableStore::TryGet(const VariableName& name, std::string& value) const {
+  return TryGetHashed(name.Text(), name.Hash(), value);
+}
+
+std::string VariableStore::Get(const VariableName& name) const {
+  std::string value;
+  TryGetHashed(name.Text(), name.Hash(), value);
+  return value;
+}
+
+bool VariableStore::TryGetHashed(std::string_view name, uint64_t hash, std::string& value) const {
   std::lock_guard<std::mutex> guard(lock_);
   int64_t i = FindLocked(name, hash);
   if (i < 0) {
@@ -123,19 +141,50 @@ bool VariableStore::IsProtectedProperty(std::string_view name) const {
 }
 
 void VariableStore::SetVariable(std::string_view name, std::string_view value, std::string_view origin) {
+  SetVariableHashed(name, text::HashNoCase(name), value, origin);
+}
+
+void VariableStore::SetVariable(const VariableName& name, std::string_view value, std::string_view origin) {
+  SetVariableHashed(name.Text(), name.Hash(), value, origin);
+}
+
+void VariableStore::GetAll(std::span<const VariableName* const> names, std::span<std::string> values) const {
+  std::lock_guard<std::mutex> guard(lock_);
+  for (size_t k = 0; k < names.size() && k < values.size(); ++k) {
+    int64_t i = FindLocked(names[k]->Text(), names[k]->Hash());
+    if (i < 0)
+      values[k].clear();
+    else
+      values[k] = entries_[size_t(i)].value;
+  }
+}
+
+void VariableStore::SetVariables(std::span<const VariableName* const> names, std::span<const std::string> values,
+                                 std::string_view origin) {
+  std::lock_guard<std::mutex> guard(lock_);
+  for (size_t k = 0; k < names.size() && k < values.size(); ++k)
+    SetVariableLocked(names[k]->Text(), names[k]->Hash(), values[k], origin);
+}
+
+void VariableStore::SetVariableHashed(std::string_view name, uint64_t hash, std::string_view value,
+                                      std::string_view origin) {
+  std::lock_guard<std::mutex> guard(lock_);
+  SetVariableLocked(name, hash, value, origin);
+}
+
+void VariableStore::SetVariableLocked(std::string_view name, uint64_t hash, std::string_view value,
+                                      std::string_view origin) {
   if (name.empty()) return;
   // A variable can never hold a reference to itself: that would expand without end.
   bool selfReference = value.size() == name.size() + 2 && value.front() == '$' && value.back() == '$' &&
                        text::EqualsNoCase(value.substr(1, name.size()), name);
   std::string_view stored = selfReference ? std::string_view() : value;
-  uint64_t hash = text::HashNoCase(name);
-  std::lock_guard<std::mutex> guard(lock_);
   int64_t i = FindLocked(name, hash);
   if (i >= 0 && silent_ && origin != kOriginCommandLine && IsProtectedProperty(name)) return;
   if (i >= 0)
     entries_[size_t(i)].value.assign(stored);
   else
-    SetLocked(name, stored);
+    SetLocked(name, hash, stored);
 }
 
 std::string VariableStore::GetVariable(std::string_view name) const { return Get(name); }
@@ -219,8 +268,12 @@ std::string VariableStore::Expand(std::string_view text, bool quoted) const {
     if (known) {
       consume(name.size() + 2);
       ++insertions;
-      if (quoted || !value.empty())
-        pending.push_back({quoted ? "\"" + value + "\"" : value, {}, true, 0, depth + 1});
+      // A quoted value has its own double quotes doubled, so that it stays one quoted
+      // text for the expression reader instead of ending early.
+      if (quoted)
+        pending.push_back({"\"" + text::ReplaceAll(value, "\"", "\"\"") + "\"", {}, true, 0, depth + 1});
+      else if (!value.empty())
+        pending.push_back({value, {}, true, 0, depth + 1});
     } else {
       // Not a reference: keep "$" and the name; the closing "$" may open the next one.
       out.push_back('$');

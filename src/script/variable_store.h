@@ -4,6 +4,7 @@
 // concurrently with the main thread.
 #include <cstdint>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,19 @@ namespace qv::script {
 // The origin under which command-line properties are injected; the only origin that may
 // overwrite a property in silent mode.
 inline constexpr std::string_view kOriginCommandLine = "Inject Override Command Line";
+
+// A variable name with its hash worked out once, for the names the engine reads and
+// writes on every line. Only for plain ASCII names, whose hash no code page changes.
+class VariableName {
+ public:
+  explicit VariableName(std::string_view name);
+  std::string_view Text() const { return name_; }
+  uint64_t Hash() const { return hash_; }
+
+ private:
+  std::string_view name_;
+  uint64_t hash_;
+};
 
 class VariableStore {
  public:
@@ -26,6 +40,11 @@ class VariableStore {
   std::string Get(std::string_view name) const;
   // Name and value when present (one lookup under the lock).
   bool TryGet(std::string_view name, std::string& value) const;
+  std::string Get(const VariableName& name) const;
+  bool TryGet(const VariableName& name, std::string& value) const;
+  // Several values in one operation (empty for those that do not exist), for the
+  // per-line refresh.
+  void GetAll(std::span<const VariableName* const> names, std::span<std::string> values) const;
   // name, value, name, value, ... in the order the variables were first stored.
   size_t ListAll(std::vector<std::string>& list) const;
   size_t Count() const;
@@ -34,12 +53,16 @@ class VariableStore {
   // itself stores empty text, and in silent mode a command-line property keeps its value
   // against every origin but the command line's own.
   void SetVariable(std::string_view name, std::string_view value, std::string_view origin);
+  void SetVariable(const VariableName& name, std::string_view value, std::string_view origin);
+  // Several assignments in one operation, each by the rule of SetVariable.
+  void SetVariables(std::span<const VariableName* const> names, std::span<const std::string> values,
+                    std::string_view origin);
   std::string GetVariable(std::string_view name) const;
 
   // Every reference ("$" name "$") to an existing variable replaced by its value, and the
   // inserted value scanned again. Other "$" text stays as it is.
   std::string ExpandVariables(std::string_view text) const;
-  // The same with each inserted value in double quotes.
+  // The same with each inserted value in double quotes (its own double quotes doubled).
   std::string ExpandQuoted(std::string_view text) const;
 
   // What the override rule needs: the silent flag (refreshed before every line) and the
@@ -63,6 +86,10 @@ class VariableStore {
   };
   int64_t FindLocked(std::string_view name, uint64_t hash) const;
   void SetLocked(std::string_view name, std::string_view value);
+  void SetLocked(std::string_view name, uint64_t hash, std::string_view value);
+  bool TryGetHashed(std::string_view name, uint64_t hash, std::string& value) const;
+  void SetVariableHashed(std::string_view name, uint64_t hash, std::string_view value, std::string_view origin);
+  void SetVariableLocked(std::string_view name, uint64_t hash, std::string_view value, std::string_view origin);
   void Rehash(size_t capacity);
   bool IsProtectedProperty(std::string_view name) const;
   std::string Expand(std::string_view text, bool quoted) const;

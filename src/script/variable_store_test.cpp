@@ -121,6 +121,9 @@ TEST_F(Expansion, QuotedValues) {
   EXPECT_EQ(store.ExpandQuoted("$TITLE$ = \"Demo\""), "\"Demo\" = \"Demo\"");
   EXPECT_EQ(store.ExpandQuoted("$SETUPPATH$"), "\"\"C:\\Setup\\\"\"");
   EXPECT_EQ(store.ExpandQuoted("$UNKNOWN$"), "$UNKNOWN$");
+  // A value with double quotes stays one quoted text.
+  store.Set("NAME", "O\"Brien\" or \"1");
+  EXPECT_EQ(store.ExpandQuoted("$NAME$"), "\"O\"\"Brien\"\" or \"\"1\"");
 }
 
 TEST_F(Expansion, SelfReferencingChainsEnd) {

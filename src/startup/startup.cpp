@@ -3,7 +3,10 @@
 #include "common/pe_image.h"
 #include "common/text.h"
 #include "common/win_path.h"
+#include "engine/product_bootstrap.h"
 #include "media/seven_zip_wrap.h"
+#include "script/interpreter.h"
+#include "startup/engine_commands.h"
 
 namespace qv::startup {
 
@@ -214,7 +217,13 @@ void Startup::CreateDialogs() {
 }
 
 void Startup::RunScript() {
-  // The interpreter runs the script here.
+  script::EngineContext engine{platform_, store_, *script_, trace_, messages_, values_};
+  engine::ProductBootstrapStep bootstrap;
+  script::Interpreter interpreter(engine, EngineCommands(), bootstrap);
+  interpreter.Run();
+  exitCode_ = interpreter.ExitCode();
+  // The installation cache is finished here (hidden, compressed, saved data written)
+  // once installations are recorded.
 }
 
 void Startup::DeleteSupportFolder() {

@@ -37,7 +37,10 @@ const std::vector<std::string> kFullRun = {
     "    <StubSize>",      "    </StubSize>",     "    <StubData>",        "    </StubData>",
     "    <GlobalLists>",   "    </GlobalLists>",  "    <ExtractArchive>",  "    </ExtractArchive>",
     "    <ResourcePath>",  "    </ResourcePath>", "    <Dialogs>",         "    </Dialogs>",
-    "  </SetupSplash>",    "  <RunScript>",       "  </RunScript>",        "  <Free>",
+    "  </SetupSplash>",    "  <RunScript>",       "    <Variables>",       "    </Variables>",
+    "    <CompileScript>", "    </CompileScript>", "    <BootStrap>",       "    </BootStrap>",
+    "    <korv>",          "    </korv>",          "    <ExitScript>",      "    </ExitScript>",
+    "  </RunScript>",      "  <Free>",
     "  </Free>",           "  <CachedSupportDir>", "  </CachedSupportDir>", "</Quorvane>",
 };
 

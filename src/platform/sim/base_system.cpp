@@ -77,6 +77,11 @@ void SeedFolders(SimFileSystem& files, const OsProfile& p) {
   } else if (p.NtFamily()) {
     folders.push_back("C:\\Documents and Settings\\All Users\\Application Data");
   }
+  // The shell folders of the user and of all users.
+  for (int id = 0; id <= 0xFF; ++id) {
+    std::string folder = ShellFolderOf(p, id);
+    if (!folder.empty()) folders.push_back(folder);
+  }
   for (const auto& folder : folders) files.CreateFolderTree(folder);
   files.SetRedirection(redirection);
   files.SetRules(rules);

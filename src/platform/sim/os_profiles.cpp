@@ -1,6 +1,7 @@
 #include "platform/sim/os_profiles.h"
 
 #include "common/win_path.h"
+#include "platform/system.h"
 
 namespace qv::platform::sim {
 namespace {
@@ -27,6 +28,9 @@ OsProfile Nt(std::string name, uint32_t major, uint32_t minor, uint32_t build, s
   // level available); before Vista there is no elevation to report.
   p.elevated = p.administrator && major >= 6;
   if (!p.administrator) p.name += " (standard user)";
+  // Servers start with the classic look; XP brought visual styles, Vista composition.
+  p.visualThemes = !server && (major > 5 || (major == 5 && minor >= 1));
+  p.desktopComposition = !server && major >= 6;
   return p;
 }
 
@@ -43,6 +47,8 @@ OsProfile Nine(std::string name, uint32_t build, std::string sp) {
   p.administrator = true;
   p.elevated = false;
   p.userSid = ".DEFAULT";  // 9x without user profiles keeps one user hive
+  p.visualThemes = false;
+  p.desktopComposition = false;
   return p;
 }
 
@@ -88,6 +94,152 @@ KnownFolders KnownFoldersOf(const OsProfile& p) {
   }
   if (!p.tempFolder.empty()) f.temp = winpath::IncludeTrailingBackslash(p.tempFolder);
   return f;
+}
+
+namespace {
+
+// The shell folders of one user on each family; the ones all families share are in
+// ShellFolderOf.
+std::string NineShellFolder(const KnownFolders& f, int id) {
+  using namespace csidl;
+  const std::string& w = f.windows;
+  // Without user profiles the user's folders are the Windows folder's own; shfolder.dll
+  // adds the few shared ones under All Users.
+  switch (id) {
+    case kDesktop:
+    case kDesktopDirectory: return w + "\\Desktop";
+    case kStartMenu: return w + "\\Start Menu";
+    case kPrograms: return w + "\\Start Menu\\Programs";
+    case kStartup: return w + "\\Start Menu\\Programs\\StartUp";
+    case kPersonal: return "C:\\My Documents";
+    case kMyPictures: return "C:\\My Documents\\My Pictures";
+    case kFavorites: return w + "\\Favorites";
+    case kRecent: return w + "\\Recent";
+    case kSendTo: return w + "\\SendTo";
+    case kNetHood: return w + "\\NetHood";
+    case kTemplates: return w + "\\ShellNew";
+    case kInternetCache: return w + "\\Temporary Internet Files";
+    case kCookies: return w + "\\Cookies";
+    case kHistory: return w + "\\History";
+    case kCommonAppData: return w + "\\All Users\\Application Data";
+    case kCommonDocuments: return w + "\\All Users\\Documents";
+    default: return {};
+  }
+}
+
+std::string XpShellFolder(const KnownFolders& f, int id) {
+  using namespace csidl;
+  const std::string& p = f.userProfile;
+  const std::string all = "C:\\Documents and Settings\\All Users";
+  switch (id) {
+    case kDesktop:
+    case kDesktopDirectory: return p + "\\Desktop";
+    case kStartMenu: return p + "\\Start Menu";
+    case kPrograms: return p + "\\Start Menu\\Programs";
+    case kStartup: return p + "\\Start Menu\\Programs\\Startup";
+    case kAdminTools: return p + "\\Start Menu\\Programs\\Administrative Tools";
+    case kPersonal: return p + "\\My Documents";
+    case kMyMusic: return p + "\\My Documents\\My Music";
+    case kMyPictures: return p + "\\My Documents\\My Pictures";
+    case kMyVideo: return p + "\\My Documents\\My Videos";
+    case kFavorites: return p + "\\Favorites";
+    case kRecent: return p + "\\Recent";
+    case kSendTo: return p + "\\SendTo";
+    case kNetHood: return p + "\\NetHood";
+    case kPrintHood: return p + "\\PrintHood";
+    case kTemplates: return p + "\\Templates";
+    case kCookies: return p + "\\Cookies";
+    case kInternetCache: return p + "\\Local Settings\\Temporary Internet Files";
+    case kHistory: return p + "\\Local Settings\\History";
+    case kCdBurnArea: return f.localAppData + "\\Microsoft\\CD Burning";
+    case kProfile: return p;
+    case kProfiles: return "C:\\Documents and Settings";
+    case kCommonDesktopDirectory: return all + "\\Desktop";
+    case kCommonStartMenu: return all + "\\Start Menu";
+    case kCommonPrograms: return all + "\\Start Menu\\Programs";
+    case kCommonStartup: return all + "\\Start Menu\\Programs\\Startup";
+    case kCommonAdminTools: return all + "\\Start Menu\\Programs\\Administrative Tools";
+    case kCommonFavorites: return all + "\\Favorites";
+    case kCommonTemplates: return all + "\\Templates";
+    case kCommonAppData: return all + "\\Application Data";
+    case kCommonDocuments: return all + "\\Documents";
+    case kCommonMusic: return all + "\\Documents\\My Music";
+    case kCommonPictures: return all + "\\Documents\\My Pictures";
+    case kCommonVideo: return all + "\\Documents\\My Videos";
+    default: return {};
+  }
+}
+
+std::string VistaShellFolder(const KnownFolders& f, int id) {
+  using namespace csidl;
+  const std::string& p = f.userProfile;
+  const std::string roaming = f.appData + "\\Microsoft\\Windows";
+  const std::string local = f.localAppData + "\\Microsoft\\Windows";
+  const std::string shared = "C:\\ProgramData\\Microsoft\\Windows";
+  const std::string pub = "C:\\Users\\Public";
+  switch (id) {
+    case kDesktop:
+    case kDesktopDirectory: return p + "\\Desktop";
+    case kStartMenu: return roaming + "\\Start Menu";
+    case kPrograms: return roaming + "\\Start Menu\\Programs";
+    case kStartup: return roaming + "\\Start Menu\\Programs\\Startup";
+    case kAdminTools: return roaming + "\\Start Menu\\Programs\\Administrative Tools";
+    case kPersonal: return p + "\\Documents";
+    case kMyMusic: return p + "\\Music";
+    case kMyPictures: return p + "\\Pictures";
+    case kMyVideo: return p + "\\Videos";
+    // The shared favorites of earlier systems became the user's own.
+    case kFavorites:
+    case kCommonFavorites: return p + "\\Favorites";
+    case kRecent: return roaming + "\\Recent";
+    case kSendTo: return roaming + "\\SendTo";
+    case kNetHood: return roaming + "\\Network Shortcuts";
+    case kPrintHood: return roaming + "\\Printer Shortcuts";
+    case kTemplates: return roaming + "\\Templates";
+    case kCookies: return roaming + "\\Cookies";
+    case kInternetCache: return local + "\\Temporary Internet Files";
+    case kHistory: return local + "\\History";
+    case kCdBurnArea: return local + "\\Burn\\Burn";
+    case kProfile: return p;
+    case kProfiles: return "C:\\Users";
+    case kCommonDesktopDirectory: return pub + "\\Desktop";
+    case kCommonStartMenu: return shared + "\\Start Menu";
+    case kCommonPrograms: return shared + "\\Start Menu\\Programs";
+    case kCommonStartup: return shared + "\\Start Menu\\Programs\\Startup";
+    case kCommonAdminTools: return shared + "\\Start Menu\\Programs\\Administrative Tools";
+    case kCommonTemplates: return shared + "\\Templates";
+    case kCommonAppData: return "C:\\ProgramData";
+    case kCommonDocuments: return pub + "\\Documents";
+    case kCommonMusic: return pub + "\\Music";
+    case kCommonPictures: return pub + "\\Pictures";
+    case kCommonVideo: return pub + "\\Videos";
+    default: return {};
+  }
+}
+
+}  // namespace
+
+std::string ShellFolderOf(const OsProfile& p, int id) {
+  using namespace csidl;
+  KnownFolders f = KnownFoldersOf(p);
+  switch (id) {
+    case kWindows: return f.windows;
+    case kSystem: return f.system;
+    case kFonts: return f.windows + (p.NtFamily() ? "\\Fonts" : "\\FONTS");
+    case kProgramFiles: return p.Wow64() ? f.programFilesX86 : f.programFiles;
+    case kAppData: return f.appData;
+    case kLocalAppData: return f.localAppData;
+    default: break;
+  }
+  if (!p.NtFamily()) return NineShellFolder(f, id);
+  switch (id) {
+    case kSystemX86: return p.os64 ? f.systemWow64 : f.system;
+    case kProgramFilesX86: return p.os64 ? f.programFilesX86 : f.programFiles;
+    case kProgramFilesCommon: return p.Wow64() ? f.commonFilesX86 : f.commonFiles;
+    case kProgramFilesCommonX86: return p.os64 ? f.commonFilesX86 : f.commonFiles;
+    default: break;
+  }
+  return p.version.major < 6 ? XpShellFolder(f, id) : VistaShellFolder(f, id);
 }
 
 namespace profiles {

@@ -24,6 +24,10 @@ struct OsProfile {
   uint32_t ansiCodePage = 1252;
   // Empty: the version's usual place for the user (see KnownFoldersOf).
   std::string tempFolder;
+  // The look the user has: Vista and later workstations start with desktop composition
+  // and a visual style, XP with its visual style only; servers and 9x with neither.
+  bool desktopComposition = true;
+  bool visualThemes = true;
 
   bool Wow64() const { return os64 && !process64; }
   bool NtFamily() const { return version.IsNtFamily(); }
@@ -51,6 +55,11 @@ struct KnownFolders {
 };
 
 KnownFolders KnownFoldersOf(const OsProfile& profile);
+
+// The shell folder a CSIDL number names on the profile's Windows for its user, as
+// SHGetFolderPath reports it to the process (a 32-bit process on 64-bit Windows gets the
+// x86 Program Files); empty for a number that Windows version does not know.
+std::string ShellFolderOf(const OsProfile& profile, int csidl);
 
 enum class Bits { k32, k64 };
 enum class Account { kAdministrator, kStandardUser };

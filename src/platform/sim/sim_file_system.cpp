@@ -180,6 +180,34 @@ struct SimFileSystem::State {
     return true;
   }
 
+  // --- names ---
+
+  // The short name of an existing entry among the entries of its folder.
+  std::string ShortNameOf(const Node& n) const {
+    std::string own = cp1252::FromUtf8(n.key.substr(n.key.rfind('/') + 1));
+    if (IsShortName(own)) return own;
+    std::vector<std::string> names;
+    for (const auto& entry : host::EntryNames(n.parentHost)) names.push_back(cp1252::FromUtf8(entry));
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+      std::string ua = text::UpperCase(a), ub = text::UpperCase(b);
+      return ua != ub ? ua < ub : a < b;
+    });
+    std::vector<std::string> taken;
+    for (const auto& name : names)
+      if (IsShortName(name)) taken.push_back(text::UpperCase(name));
+    auto isTaken = [&taken](const std::string& candidate) {
+      return std::find(taken.begin(), taken.end(), candidate) != taken.end();
+    };
+    for (const auto& name : names) {
+      if (IsShortName(name)) continue;
+      std::string made;
+      for (int number = 1; made.empty() || isTaken(made); ++number) made = MakeShortName(name, number);
+      if (name == own) return made;
+      taken.push_back(made);
+    }
+    return own;
+  }
+
   // --- rules ---
 
   static void AddProbes(std::vector<FaultProbe>& probes, FaultOp op, const Node& n) {
@@ -655,6 +683,51 @@ ErrorCode SimFileSystem::AppendToFile(const std::string& path, std::string_view 
 std::string SimFileSystem::FullPath(const std::string& path) {
   std::lock_guard lock(state_->mutex);
   return FullPathOf(path, state_->current);
+}
+
+std::string SimFileSystem::ShortPathName(const std::string& path) {
+  std::lock_guard lock(state_->mutex);
+  Node n = state_->Resolve(path);
+  if (n.error || state_->Fault(FaultOp::Query, n) || !n.exists) return {};
+  SplitPath given;
+  if (!Split(n.requested, given)) return {};
+  SplitPath made = given;
+  std::string prefix = given.volume;
+  for (size_t i = 0; i < given.names.size(); ++i) {
+    prefix += "\\" + given.names[i];
+    if (IsShortName(given.names[i])) continue;
+    // Each folder on the way is looked up as the system looks it up (redirected).
+    Node entry = state_->Resolve(prefix);
+    if (entry.error || !entry.exists) return {};
+    made.names[i] = state_->ShortNameOf(entry);
+  }
+  return made.Text();
+}
+
+bool SimFileSystem::StoredName(const std::string& path, std::string& name) {
+  name.clear();
+  // A folder search takes wildcards, and a trailing backslash leaves it no name to find.
+  if (path.find_first_of("*?") != std::string::npos) return false;
+  std::lock_guard lock(state_->mutex);
+  Node n = state_->Resolve(path);
+  if (n.error || state_->Fault(FaultOp::Query, n) || !n.exists || n.isRoot) return false;
+  SplitPath split;
+  if (!Split(n.requested, split) || split.trailingSeparator) return false;
+  name = cp1252::FromUtf8(n.key.substr(n.key.rfind('/') + 1));
+  return true;
+}
+
+bool SimFileSystem::DisableRedirection(uintptr_t& token) {
+  std::lock_guard lock(state_->mutex);
+  if (!state_->rules.wow64) return false;
+  token = state_->RedirectionOn() ? 0 : 1;
+  state_->redirectionOff[std::this_thread::get_id()] = true;
+  return true;
+}
+
+void SimFileSystem::RevertRedirection(uintptr_t token) {
+  std::lock_guard lock(state_->mutex);
+  state_->redirectionOff[std::this_thread::get_id()] = token != 0;
 }
 
 void SimFileSystem::SetRules(FileSystemRules rules) {

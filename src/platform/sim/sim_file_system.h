@@ -21,10 +21,6 @@
 
 namespace qv::platform::sim {
 
-// Errors of the real calls that the shared list does not need elsewhere.
-inline constexpr ErrorCode kErrorNotSameDevice = 17;
-inline constexpr ErrorCode kErrorBadNetPath = 53;
-
 // How the machine around the file system behaves; derived from the OS profile.
 struct FileSystemRules {
   // A 32-bit process on 64-bit Windows: <windows>\System32 shows <windows>\SysWOW64.
@@ -62,6 +58,18 @@ class SimFileSystem : public FileSystem {
   std::unique_ptr<FileWriter> OpenWrite(const std::string& path, ErrorCode& error) override;
   ErrorCode AppendToFile(const std::string& path, std::string_view bytes) override;
   std::string FullPath(const std::string& path) override;
+  // Always of the full path, also for a relative one (the system keeps a relative path
+  // relative). A name that is already a short name stays as it was given; any
+  // other is replaced by its entry's short name, which the folder's entries get in the
+  // order of their upper-cased names (MakeShortName numbers each stem from 1). Unlike
+  // NTFS, which keeps the name an entry got when it was made, a new entry may therefore
+  // move the numbers of the entries after it that share its stem.
+  std::string ShortPathName(const std::string& path) override;
+  bool StoredName(const std::string& path, std::string& name) override;
+  // The calling thread's switch below; the token is the earlier state as the system
+  // gives it (0: redirection was on).
+  bool DisableRedirection(uintptr_t& token) override;
+  void RevertRedirection(uintptr_t token) override;
 
   // The machine.
   void SetRules(FileSystemRules rules);

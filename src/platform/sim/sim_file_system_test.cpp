@@ -431,6 +431,93 @@ TEST_F(RedirectionTest, ShowsSysWow64ForSystem32) {
   EXPECT_EQ(Relative("C:\\Windows\\System32\\zel.dll"), "C/Windows/System32/zel.dll");
 }
 
+// The token-based switch the system command scope uses: nested scopes put back the
+// state they found, and a system without WOW64 refuses.
+TEST_F(RedirectionTest, DisablesAndRevertsThroughTokens) {
+  Write("C:\\Windows\\SysWOW64\\only32.dll", "32");
+  uintptr_t outer = 99, inner = 99;
+  ASSERT_TRUE(files_.DisableRedirection(outer));
+  EXPECT_FALSE(files_.FileExists("C:\\Windows\\System32\\only32.dll"));
+  ASSERT_TRUE(files_.DisableRedirection(inner));
+  EXPECT_NE(outer, inner);
+  files_.RevertRedirection(inner);
+  EXPECT_FALSE(files_.RedirectionEnabled());
+  files_.RevertRedirection(outer);
+  EXPECT_TRUE(files_.RedirectionEnabled());
+  EXPECT_TRUE(files_.FileExists("C:\\Windows\\System32\\only32.dll"));
+
+  files_.SetRules(FileSystemRules{});
+  uintptr_t token = 99;
+  EXPECT_FALSE(files_.DisableRedirection(token));
+  EXPECT_EQ(token, 99u);
+  EXPECT_TRUE(files_.RedirectionEnabled());
+}
+
+TEST_F(SimFileSystemTest, GivesShortPathsAndStoredNames) {
+  Write("C:\\Program Files\\Setup Data.backup", "a");
+  Write("C:\\Program Files\\Setup Data Two.backup", "b");
+  Write("C:\\Program Files\\SETUPD~1.BAC", "an entry that already holds the first short name");
+  Write("C:\\Program Files (x86)\\Tools\\readme.txt", "c");
+  ASSERT_EQ(files_.CreateFolder("C:\\Progress Reports"), kSuccess);
+  struct Case {
+    const char* path;
+    const char* shortPath;  // empty: none
+  } cases[] = {
+      {"C:\\Program Files", "C:\\PROGRA~1"},
+      {"c:\\program files (x86)\\TOOLS\\README.txt", "c:\\PROGRA~2\\TOOLS\\README.txt"},
+      {"C:\\Progress Reports\\", "C:\\PROGRE~1\\"},
+      // Numbered in the folder's order (a blank sorts before a period), past a taken one.
+      {"C:\\Program Files\\Setup Data Two.backup", "C:\\PROGRA~1\\SETUPD~2.BAC"},
+      {"C:\\Program Files\\Setup Data.backup", "C:\\PROGRA~1\\SETUPD~3.BAC"},
+      {"C:\\Program Files\\..\\Program Files\\setupd~1.bac", "C:\\PROGRA~1\\setupd~1.bac"},
+      {"C:\\", "C:\\"},
+      {"C:\\Program Files\\missing.txt", ""},
+      {"C:\\No Such Folder\\x", ""},
+      {"Q:\\x", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(files_.ShortPathName(c.path), c.shortPath) << c.path;
+
+  struct Stored {
+    const char* path;
+    const char* name;  // null: none
+  } stored[] = {
+      {"c:\\PROGRAM FILES", "Program Files"},
+      {"C:\\program files (X86)\\tools\\README.TXT", "readme.txt"},
+      {"C:\\Program Files\\", nullptr},
+      {"C:\\", nullptr},
+      {"C:\\Program Files\\Setup*", nullptr},
+      {"C:\\Program Files\\Setup Data.backu?", nullptr},
+      {"C:\\Program Files\\missing.txt", nullptr},
+  };
+  for (const auto& c : stored) {
+    std::string name = "stale";
+    EXPECT_EQ(files_.StoredName(c.path, name), c.name != nullptr) << c.path;
+    EXPECT_EQ(name, c.name ? c.name : "") << c.path;
+  }
+  // Both look the entry up, so a planned fault on queries stops them.
+  faults_.Add(FaultRule::On(FaultOp::Query, "C:\\Program Files", kErrorAccessDenied));
+  EXPECT_EQ(files_.ShortPathName("C:\\Program Files"), "");
+  std::string name;
+  EXPECT_FALSE(files_.StoredName("C:\\Program Files", name));
+}
+
+TEST_F(RedirectionTest, ShortPathsAndStoredNamesFollowRedirection) {
+  files_.SetRedirection(false);
+  Write("C:\\Windows\\System32\\Native Library.dll", "64");
+  files_.SetRedirection(true);
+  Write("C:\\Windows\\System32\\Wow Library.dll", "32");
+  std::string name;
+  EXPECT_TRUE(files_.StoredName("C:\\Windows\\system32\\wow library.dll", name));
+  EXPECT_EQ(name, "Wow Library.dll");
+  EXPECT_FALSE(files_.StoredName("C:\\Windows\\System32\\Native Library.dll", name));
+  EXPECT_EQ(files_.ShortPathName("C:\\Windows\\System32\\Wow Library.dll"), "C:\\Windows\\System32\\WOWLIB~1.DLL");
+  uintptr_t token = 0;
+  ASSERT_TRUE(files_.DisableRedirection(token));
+  EXPECT_EQ(files_.ShortPathName("C:\\Windows\\System32\\Native Library.dll"),
+            "C:\\Windows\\System32\\NATIVE~1.DLL");
+  files_.RevertRedirection(token);
+}
+
 TEST_F(SimFileSystemTest, ProtectedFoldersNeedRights) {
   Write("C:\\Program Files\\App\\app.exe", "exe");
   FileSystemRules rules;

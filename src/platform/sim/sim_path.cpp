@@ -1,5 +1,7 @@
 #include "platform/sim/sim_path.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 
 namespace qv::platform::sim {
@@ -136,6 +138,58 @@ bool IsWithin(std::string_view path, std::string_view folder) {
   while (path.size() > folder.size() && path.back() == '\\') path.remove_suffix(1);
   if (!text::StartsWithNoCase(path, folder)) return false;
   return path.size() == folder.size() || path[folder.size()] == '\\';
+}
+
+namespace {
+
+bool ShortNameChar(unsigned char c) {
+  if (c <= ' ') return false;
+  switch (c) {
+    case '"': case '*': case '+': case ',': case '.': case '/': case ':': case ';':
+    case '<': case '=': case '>': case '?': case '[': case '\\': case ']': case '|':
+      return false;
+    default: return true;
+  }
+}
+
+// The characters of a long name a short name keeps, in upper case.
+std::string ShortNameChars(std::string_view part) {
+  std::string out;
+  for (unsigned char c : part) {
+    if (c == ' ' || c == '.') continue;
+    switch (c) {
+      case '+': case ',': case ';': case '=': case '[': case ']': out += '_'; break;
+      default: out += char(text::UpperChar(c));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+bool IsShortName(std::string_view name) {
+  size_t dot = name.find('.');
+  std::string_view base = name.substr(0, dot);
+  std::string_view ext = dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
+  if (base.empty() || base.size() > 8 || ext.size() > 3) return false;
+  if (dot != std::string_view::npos && ext.empty()) return false;
+  for (unsigned char c : base)
+    if (!ShortNameChar(c)) return false;
+  for (unsigned char c : ext)
+    if (!ShortNameChar(c)) return false;
+  return true;
+}
+
+std::string MakeShortName(std::string_view longName, int number) {
+  size_t dot = longName.rfind('.');
+  std::string base = ShortNameChars(longName.substr(0, dot));
+  std::string ext = dot == std::string_view::npos ? std::string() : ShortNameChars(longName.substr(dot + 1));
+  // A name that is all extension (".profile") keeps it as its stem.
+  if (base.empty()) base.swap(ext);
+  std::string tail = "~" + std::to_string(number);
+  std::string out = base.substr(0, 8 - std::min<size_t>(tail.size(), 7)) + tail;
+  if (!ext.empty()) out += "." + ext.substr(0, 3);
+  return out;
 }
 
 }  // namespace qv::platform::sim

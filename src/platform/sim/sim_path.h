@@ -43,4 +43,15 @@ ErrorCode CheckName(std::string_view name);
 // True when `path` is `folder` or lies inside it (full paths, without regard to case).
 bool IsWithin(std::string_view path, std::string_view folder);
 
+// A name that is already a short (8.3) name: one to eight characters, optionally a
+// period and one to three more, none of them a blank or one of "*+,./:;<=>?[\]|.
+// Letter case does not matter.
+bool IsShortName(std::string_view name);
+// The short name a volume gives the `number`-th entry of a folder whose long name makes
+// the same stem, as FAT and NTFS make them: the name in upper case without blanks and
+// periods (but the last), "+,;=[]" as "_", cut so that "~number" fits in eight
+// characters, then the first three characters of the extension ("Program Files" 1:
+// "PROGRA~1", "Setup Data.backup" 2: "SETUPD~2.BAC").
+std::string MakeShortName(std::string_view longName, int number);
+
 }  // namespace qv::platform::sim

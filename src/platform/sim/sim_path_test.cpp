@@ -52,5 +52,31 @@ TEST(IsWithinTest, StopsAtNameBoundaries) {
   EXPECT_FALSE(IsWithin("C:\\Windows", "C:\\Windows\\System32"));
 }
 
+TEST(ShortNameTest, TellsAndMakesEightDotThreeNames) {
+  for (const char* name : {"README.TXT", "readme.txt", "A", "SYSTEM32", "x.y", "WIN~1.INI", "caf\xE9.doc", "A-B_C!"})
+    EXPECT_TRUE(IsShortName(name)) << name;
+  for (const char* name : {"Program Files", "LONGNAME9", "a.html", "a.b.c", ".profile", "a+b.txt", "a,b", "a[1]",
+                           "name.", "", "a;b", "x=y"})
+    EXPECT_FALSE(IsShortName(name)) << name;
+
+  struct Case {
+    const char* longName;
+    int number;
+    const char* shortName;
+  } cases[] = {
+      {"Program Files", 1, "PROGRA~1"},
+      {"Program Files (x86)", 2, "PROGRA~2"},
+      {"Setup Data.backup", 2, "SETUPD~2.BAC"},
+      {"my documents", 1, "MYDOCU~1"},
+      {"a.b.c.txt", 1, "ABC~1.TXT"},
+      {"a+b=c.text", 1, "A_B_C~1.TEX"},
+      {".profile", 1, "PROFIL~1"},
+      {"Long Stem Name", 12, "LONGS~12"},
+      {"ab.html", 3, "AB~3.HTM"},
+      {"caf\xE9 menu", 1, "CAF\xC9ME~1"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(MakeShortName(c.longName, c.number), c.shortName) << c.longName;
+}
+
 }  // namespace
 }  // namespace qv::platform::sim

@@ -9,7 +9,10 @@
 namespace qv::platform::sim {
 
 SimPlatform::SimPlatform(const std::string& hostRoot, OsProfile profile)
-    : files_(hostRoot, &faults_), registry_(&faults_), system_(profile, files_) {
+    : files_(hostRoot, &faults_),
+      registry_(&faults_),
+      system_(profile, files_),
+      installer_(files_.HostRoot() + "/installer.txt") {
   files_.SetRules(FileSystemRulesOf(profile));
   registry_.SetRules(RegistryRulesOf(profile));
   SeedFolders(files_, profile);

@@ -6,8 +6,8 @@
 // On construction the root gets drive C: and the folders of the profile's Windows; the
 // registry is loaded from <root>/registry.reg when that file exists (a machine kept from
 // an earlier run), else it is filled with the keys of the profile's Windows. The registry
-// is written back only when asked (SaveRegistry); files and their attributes live on the
-// host at once.
+// is written back only when asked (SaveRegistry); files and their attributes, and the
+// Installer's products (<root>/installer.txt), live on the host at once.
 #include <memory>
 #include <string>
 
@@ -15,6 +15,7 @@
 #include "platform/sim/fault_plan.h"
 #include "platform/sim/os_profiles.h"
 #include "platform/sim/sim_file_system.h"
+#include "platform/sim/sim_installer.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_system.h"
 #include "platform/sim/sim_user_interface.h"
@@ -31,6 +32,7 @@ class SimPlatform : public Platform {
   Registry& Reg() override { return registry_; }
   System& Sys() override { return system_; }
   UserInterface& Ui() override { return ui_; }
+  Installer& Msi() override { return installer_; }
   // The in-process archive code on this file system when the library file exists.
   std::unique_ptr<ArchiveComponent> LoadArchiveComponent(const std::string& libraryPath, ErrorCode& error) override;
   std::string ErrorText(ErrorCode code) override;
@@ -39,6 +41,7 @@ class SimPlatform : public Platform {
   SimRegistry& SimReg() { return registry_; }
   SimSystem& SimSys() { return system_; }
   SimUserInterface& SimUi() { return ui_; }
+  SimInstaller& SimMsi() { return installer_; }
   FaultPlan& Faults() { return faults_; }
 
   OsProfile Profile() const { return system_.Profile(); }
@@ -54,6 +57,7 @@ class SimPlatform : public Platform {
   SimRegistry registry_;
   SimSystem system_;
   SimUserInterface ui_;
+  SimInstaller installer_;
 };
 
 }  // namespace qv::platform::sim

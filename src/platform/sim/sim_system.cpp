@@ -1,6 +1,7 @@
 #include "platform/sim/sim_system.h"
 
 #include "common/codepage1252.h"
+#include "platform/sim/locale_formats.h"
 
 namespace qv::platform::sim {
 
@@ -55,6 +56,42 @@ void SimSystem::AnsiCaseTables(unsigned char upper[256], unsigned char lower[256
 uint16_t SimSystem::UserDefaultLanguage() {
   std::lock_guard lock(mutex_);
   return profile_.userLanguage;
+}
+
+bool SimSystem::Is64BitWindows() {
+  std::lock_guard lock(mutex_);
+  return profile_.os64;
+}
+
+bool SimSystem::RunsAsAdministrator() {
+  std::lock_guard lock(mutex_);
+  return profile_.Privileged();
+}
+
+std::string SimSystem::ShellFolder(int csidl) {
+  std::lock_guard lock(mutex_);
+  return ShellFolderOf(profile_, csidl);
+}
+
+std::string SimSystem::CurrentDateText() {
+  LocaleFormats formats = LocaleFormatsOf(UserDefaultLanguage());
+  return FormatPicture(formats.shortDate, clock_.Wall(), formats);
+}
+
+std::string SimSystem::CurrentTimeText() {
+  LocaleFormats formats = LocaleFormatsOf(UserDefaultLanguage());
+  return FormatPicture(formats.longTime, clock_.Wall(), formats);
+}
+
+bool SimSystem::DesktopCompositionEnabled() {
+  std::lock_guard lock(mutex_);
+  // The composition switch exists from Vista on only.
+  return profile_.desktopComposition && profile_.AtLeast(6, 0) && profile_.NtFamily();
+}
+
+bool SimSystem::VisualThemesActive() {
+  std::lock_guard lock(mutex_);
+  return profile_.visualThemes && profile_.AtLeast(5, 1) && profile_.NtFamily();
 }
 
 OsProfile SimSystem::Profile() const {

@@ -29,6 +29,17 @@ class SimSystem : public System {
   std::u16string AnsiToUtf16(std::string_view text) override;
   void AnsiCaseTables(unsigned char upper[256], unsigned char lower[256]) override;
   uint16_t UserDefaultLanguage() override;
+  bool Is64BitWindows() override;
+  // The profile's rights: an administrator before Vista, an elevated one from Vista on,
+  // anyone on 9x.
+  bool RunsAsAdministrator() override;
+  // ShellFolderOf(profile).
+  std::string ShellFolder(int csidl) override;
+  // The clock's wall time in the formats of the profile's user locale (LocaleFormatsOf).
+  std::string CurrentDateText() override;
+  std::string CurrentTimeText() override;
+  bool DesktopCompositionEnabled() override;
+  bool VisualThemesActive() override;
 
   OsProfile Profile() const;
   void SetProfile(OsProfile profile);

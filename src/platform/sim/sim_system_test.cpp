@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "platform/sim/sim_platform.h"
 #include "platform/sim/sim_test_root.h"
 
 namespace qv::platform::sim {
@@ -130,6 +131,160 @@ TEST_F(SimSystemTest, TicksFromASettableClock) {
   clock.Run();
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_GE(system_.TickCount(), 5020u);
+}
+
+TEST(SimSystemProfileTest, AnswersBitnessRightsAndLook) {
+  OsProfile native = profiles::Windows7Sp1();
+  native.process64 = true;
+  OsProfile classic = profiles::Windows7Sp1();
+  classic.visualThemes = false;
+  classic.desktopComposition = false;
+  struct Case {
+    OsProfile profile;
+    bool is64, administrator, composition, themes;
+  } cases[] = {
+      {profiles::Windows98(), false, true, false, false},
+      {profiles::WindowsXpSp3(), false, true, false, true},
+      {profiles::WindowsXpSp3(Bits::k64, Account::kStandardUser), true, false, false, true},
+      {profiles::WindowsVistaSp2(Bits::k32), false, true, true, true},
+      {profiles::Windows7Sp1(), true, true, true, true},
+      {native, true, true, true, true},
+      {classic, true, true, false, false},
+      {profiles::Windows7Sp1(Bits::k64, Account::kStandardUser), true, false, true, true},
+      {profiles::WindowsServer2008(), true, true, false, false},
+      {profiles::Windows8(Bits::k32), false, true, true, true},
+  };
+  testing::TempRoot root;
+  SimFileSystem files(root.Path(), nullptr);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.profile.name);
+    SimSystem sys(c.profile, files);
+    EXPECT_EQ(sys.Is64BitWindows(), c.is64);
+    EXPECT_EQ(sys.RunsAsAdministrator(), c.administrator);
+    EXPECT_EQ(sys.DesktopCompositionEnabled(), c.composition);
+    EXPECT_EQ(sys.VisualThemesActive(), c.themes);
+  }
+  // An administrator that did not start the engine elevated has the rights of a user.
+  OsProfile filtered = profiles::Windows7Sp1();
+  filtered.elevated = false;
+  EXPECT_FALSE(SimSystem(filtered, files).RunsAsAdministrator());
+}
+
+TEST(SimSystemProfileTest, GivesTheShellFoldersOfEachWindows) {
+  OsProfile native = profiles::Windows7Sp1();
+  native.process64 = true;
+  OsProfile seven = profiles::Windows7Sp1(), seven32 = profiles::Windows7Sp1(Bits::k32);
+  OsProfile xp = profiles::WindowsXpSp3(), nine = profiles::Windows98();
+  struct Case {
+    const OsProfile& profile;
+    int csidl;
+    const char* folder;
+  } cases[] = {
+      {seven, csidl::kDesktop, "C:\\Users\\Ann\\Desktop"},
+      {seven, csidl::kPersonal, "C:\\Users\\Ann\\Documents"},
+      {seven, csidl::kPrograms, "C:\\Users\\Ann\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"},
+      {seven, csidl::kCommonPrograms, "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"},
+      {seven, csidl::kCommonDesktopDirectory, "C:\\Users\\Public\\Desktop"},
+      {seven, csidl::kCommonFavorites, "C:\\Users\\Ann\\Favorites"},
+      {seven, csidl::kLocalAppData, "C:\\Users\\Ann\\AppData\\Local"},
+      {seven, csidl::kInternetCache, "C:\\Users\\Ann\\AppData\\Local\\Microsoft\\Windows\\Temporary Internet Files"},
+      {seven, csidl::kCommonAppData, "C:\\ProgramData"},
+      {seven, csidl::kFonts, "C:\\Windows\\Fonts"},
+      // A 32-bit process on 64-bit Windows gets the x86 folders for the plain numbers.
+      {seven, csidl::kSystem, "C:\\Windows\\system32"},
+      {seven, csidl::kSystemX86, "C:\\Windows\\SysWOW64"},
+      {seven, csidl::kProgramFiles, "C:\\Program Files (x86)"},
+      {seven, csidl::kProgramFilesX86, "C:\\Program Files (x86)"},
+      {seven, csidl::kProgramFilesCommon, "C:\\Program Files (x86)\\Common Files"},
+      {native, csidl::kProgramFiles, "C:\\Program Files"},
+      {native, csidl::kProgramFilesCommon, "C:\\Program Files\\Common Files"},
+      {seven32, csidl::kProgramFilesX86, "C:\\Program Files"},
+      {seven32, csidl::kSystemX86, "C:\\Windows\\system32"},
+      {xp, csidl::kPrograms, "C:\\Documents and Settings\\Ann\\Start Menu\\Programs"},
+      {xp, csidl::kPersonal, "C:\\Documents and Settings\\Ann\\My Documents"},
+      {xp, csidl::kCommonStartup, "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Startup"},
+      {xp, csidl::kCommonAppData, "C:\\Documents and Settings\\All Users\\Application Data"},
+      {xp, csidl::kAdminTools, "C:\\Documents and Settings\\Ann\\Start Menu\\Programs\\Administrative Tools"},
+      {nine, csidl::kDesktop, "C:\\WINDOWS\\Desktop"},
+      {nine, csidl::kPrograms, "C:\\WINDOWS\\Start Menu\\Programs"},
+      {nine, csidl::kAppData, "C:\\WINDOWS\\Application Data"},
+      {nine, csidl::kSystem, "C:\\WINDOWS\\SYSTEM"},
+      {nine, csidl::kCommonPrograms, ""},
+      {nine, csidl::kProgramFilesX86, ""},
+      {seven, 0x3F, ""},
+      {seven, -1, ""},
+      {seven, 0x8000 | csidl::kDesktop, ""},
+  };
+  for (const auto& c : cases) {
+    OsProfile p = c.profile;
+    p.userName = "Ann";
+    EXPECT_EQ(ShellFolderOf(p, c.csidl), c.folder) << p.name << " " << c.csidl;
+  }
+}
+
+// A fresh machine has the folders its shell reports.
+TEST(SimSystemProfileTest, SeedsTheShellFolders) {
+  for (const OsProfile& profile : {profiles::Windows7Sp1(), profiles::WindowsXpSp3(), profiles::Windows98()}) {
+    SCOPED_TRACE(profile.name);
+    testing::TempRoot root;
+    SimPlatform sim(root.Path(), profile);
+    for (int id : {csidl::kDesktop, csidl::kPrograms, csidl::kStartup, csidl::kPersonal, csidl::kAppData,
+                   csidl::kCommonAppData, csidl::kFonts, csidl::kProgramFiles}) {
+      std::string folder = sim.Sys().ShellFolder(id);
+      EXPECT_TRUE(sim.Files().FolderExists(folder)) << id << " " << folder;
+    }
+  }
+}
+
+TEST_F(SimSystemTest, TellsDateAndTimeInTheUsersFormats) {
+  SimClock& clock = system_.Clock();
+  clock.Freeze();
+  clock.SetWall({2012, 3, 9, 14, 5, 7, 250});
+  struct Case {
+    uint16_t language;
+    WallTime time;
+    const char* date;
+    const char* timeText;
+  } cases[] = {
+      {1033, {2012, 3, 9, 14, 5, 7}, "3/9/2012", "2:05:07 PM"},
+      {1033, {2012, 12, 31, 0, 0, 0}, "12/31/2012", "12:00:00 AM"},
+      {1033, {2012, 12, 31, 12, 30, 0}, "12/31/2012", "12:30:00 PM"},
+      {2057, {2012, 3, 9, 14, 5, 7}, "09/03/2012", "14:05:07"},
+      {1031, {2012, 3, 9, 9, 5, 7}, "09.03.2012", "09:05:07"},
+      {1043, {2012, 3, 9, 9, 5, 7}, "9-3-2012", "9:05:07"},
+      {0x0416, {2012, 3, 9, 9, 5, 7}, "3/9/2012", "9:05:07 AM"},  // unknown here: English (United States)
+  };
+  for (const auto& c : cases) {
+    OsProfile p = system_.Profile();
+    p.userLanguage = c.language;
+    system_.SetProfile(p);
+    clock.SetWall(c.time);
+    EXPECT_EQ(system_.CurrentDateText(), c.date) << c.language;
+    EXPECT_EQ(system_.CurrentTimeText(), c.timeText) << c.language;
+  }
+}
+
+// The wall clock moves with the uptime, across days, months and leap days; a new
+// uptime is not a new time of day.
+TEST(SimClockTest, WallTimeMovesWithTheUptime) {
+  SimClock clock;
+  clock.Freeze();
+  clock.SetWall({2012, 2, 28, 23, 59, 59, 500});
+  clock.Advance(500);
+  EXPECT_EQ(clock.Wall(), (WallTime{2012, 2, 29, 0, 0, 0, 0}));
+  clock.Advance(86'400'000);
+  EXPECT_EQ(clock.Wall(), (WallTime{2012, 3, 1, 0, 0, 0, 0}));
+  clock.Set(10);
+  EXPECT_EQ(clock.Wall(), (WallTime{2012, 3, 1, 0, 0, 0, 0}));
+  clock.SetWall({1999, 12, 31, 23, 0, 0, 0});
+  clock.Advance(3'600'000);
+  EXPECT_EQ(clock.Wall(), (WallTime{2000, 1, 1, 0, 0, 0, 0}));
+  clock.SetWall({2100, 2, 28, 12, 0, 0, 0});
+  clock.Advance(86'400'000);
+  EXPECT_EQ(clock.Wall(), (WallTime{2100, 3, 1, 12, 0, 0, 0}));  // no leap day in 2100
+  // Without a test's time it starts at the host's date.
+  SimClock fresh;
+  EXPECT_GE(fresh.Wall().year, 2024);
 }
 
 }  // namespace

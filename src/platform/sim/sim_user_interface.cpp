@@ -65,6 +65,16 @@ int SimUserInterface::ShowMessageBox(WindowHandle owner, const std::string& text
   return r.answer;
 }
 
+void SimUserInterface::ProcessMessages() {
+  std::lock_guard lock(mutex_);
+  ++pumps_;
+}
+
+uint64_t SimUserInterface::MessagePumps() const {
+  std::lock_guard lock(mutex_);
+  return pumps_;
+}
+
 void SimUserInterface::Answer(UiAnswer answer) {
   std::lock_guard lock(mutex_);
   answers_.push_back(std::move(answer));

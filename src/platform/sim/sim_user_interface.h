@@ -52,6 +52,10 @@ class SimUserInterface : public UserInterface {
  public:
   int ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                      uint32_t style) override;
+  // A headless user sends no messages; the calls are counted, so a test sees that a
+  // waiting loop keeps the windows answering.
+  void ProcessMessages() override;
+  uint64_t MessagePumps() const;
 
   void Answer(UiAnswer answer);
   void AnswerMessageBox(int code, std::string match = {});
@@ -70,6 +74,7 @@ class SimUserInterface : public UserInterface {
   mutable std::mutex mutex_;
   std::deque<UiAnswer> answers_;
   std::vector<UiRecord> log_;
+  uint64_t pumps_ = 0;
 };
 
 }  // namespace qv::platform::sim

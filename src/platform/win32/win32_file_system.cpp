@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "platform/win32/win32_arguments.h"
+#include "platform/win32/win32_proc_address.h"
+#include "platform/win32/win32_system_library.h"
 
 namespace qv::platform::win32 {
 namespace {
@@ -100,6 +102,26 @@ class Win32FileWriter final : public FileWriter {
  private:
   FileHandle file_;
 };
+
+using Wow64DisableFn = BOOL(WINAPI*)(PVOID*);
+using Wow64RevertFn = BOOL(WINAPI*)(PVOID);
+
+// A path call of the form "the answer is the length when it fits, else the size needed
+// with the zero" (GetFullPathNameA, GetShortPathNameA), with a growing buffer.
+template <typename Call>
+std::string GrowingPath(Call call) {
+  std::string buffer(MAX_PATH, '\0');
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD n = call(buffer.data(), DWORD(buffer.size()));
+    if (n == 0) return {};
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      return buffer;
+    }
+    buffer.assign(size_t(n) + 1, '\0');
+  }
+  return {};
+}
 
 bool GetAttributes(const std::string& path, DWORD& attributes) {
   if (HasEmbeddedZero(path)) return false;
@@ -242,20 +264,42 @@ ErrorCode Win32FileSystem::AppendToFile(const std::string& path, std::string_vie
 
 std::string Win32FileSystem::FullPath(const std::string& path) { return FullPathName(path); }
 
+std::string Win32FileSystem::ShortPathName(const std::string& path) {
+  if (path.empty() || HasEmbeddedZero(path)) return {};
+  return GrowingPath([&](char* buffer, DWORD size) { return GetShortPathNameA(path.c_str(), buffer, size); });
+}
+
+bool Win32FileSystem::StoredName(const std::string& path, std::string& name) {
+  name.clear();
+  // "*" and "?", and the DOS forms "<", ">" and '"', would find some other entry.
+  if (path.empty() || HasEmbeddedZero(path) || path.find_first_of("*?<>\"") != std::string::npos) return false;
+  char last = path.back();
+  if (last == '\\' || last == '/' || last == ':') return false;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(path.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  name = found.cFileName;
+  return !name.empty();
+}
+
+bool Win32FileSystem::DisableRedirection(uintptr_t& token) {
+  if (!RunsUnderWow64()) return false;
+  auto disable = LoadedProcAddress<Wow64DisableFn>("kernel32.dll", "Wow64DisableWow64FsRedirection");
+  PVOID old = nullptr;
+  if (!disable || !disable(&old)) return false;
+  token = reinterpret_cast<uintptr_t>(old);
+  return true;
+}
+
+void Win32FileSystem::RevertRedirection(uintptr_t token) {
+  auto revert = LoadedProcAddress<Wow64RevertFn>("kernel32.dll", "Wow64RevertWow64FsRedirection");
+  if (revert) revert(reinterpret_cast<PVOID>(token));
+}
+
 std::string FullPathName(const std::string& path) {
   if (path.empty() || HasEmbeddedZero(path)) return {};
-  std::string buffer(MAX_PATH, '\0');
-  // The answer counts the zero when the buffer is too small, and not when it fits.
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    DWORD n = GetFullPathNameA(path.c_str(), DWORD(buffer.size()), buffer.data(), nullptr);
-    if (n == 0) return {};
-    if (n < buffer.size()) {
-      buffer.resize(n);
-      return buffer;
-    }
-    buffer.assign(size_t(n) + 1, '\0');
-  }
-  return {};
+  return GrowingPath([&](char* buffer, DWORD size) { return GetFullPathNameA(path.c_str(), size, buffer, nullptr); });
 }
 
 }  // namespace qv::platform::win32

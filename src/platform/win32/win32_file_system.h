@@ -29,6 +29,14 @@ class Win32FileSystem final : public FileSystem {
   std::unique_ptr<FileWriter> OpenWrite(const std::string& path, ErrorCode& error) override;
   ErrorCode AppendToFile(const std::string& path, std::string_view bytes) override;
   std::string FullPath(const std::string& path) override;
+  std::string ShortPathName(const std::string& path) override;
+  // From a folder search for the path itself (FindFirstFileA). Texts with the search's
+  // wildcards, or without a last name (a trailing backslash, a bare drive), are refused.
+  bool StoredName(const std::string& path, std::string& name) override;
+  // Wow64DisableWow64FsRedirection and Wow64RevertWow64FsRedirection, looked up in
+  // kernel32 (XP x64 and later have them).
+  bool DisableRedirection(uintptr_t& token) override;
+  void RevertRedirection(uintptr_t token) override;
 };
 
 }  // namespace qv::platform::win32

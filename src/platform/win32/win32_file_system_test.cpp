@@ -274,5 +274,71 @@ TEST_F(Win32FileSystemTest, KeepsAnsiNames) {
   FindClose(h);
 }
 
+// Every name of a short path is an 8.3 name, and the short path names the same file.
+TEST_F(Win32FileSystemTest, GivesShortPathsOfExistingEntries) {
+  ASSERT_EQ(files_.CreateFolder(Path("Long Folder Name")), kSuccess);
+  Write("Long Folder Name\\Long File Name.text", "long");
+  std::string shortPath = files_.ShortPathName(Path("long folder name\\LONG FILE NAME.TEXT"));
+  ASSERT_FALSE(shortPath.empty());
+  std::string scratchShort = files_.ShortPathName(scratch_.Path());
+  ASSERT_FALSE(scratchShort.empty());
+  ASSERT_EQ(shortPath.compare(0, scratchShort.size(), scratchShort), 0) << shortPath;
+  std::vector<std::string> names = winpath::Components(shortPath.substr(scratchShort.size()));
+  ASSERT_EQ(names.size(), 2u) << shortPath;
+  for (const auto& name : names) {
+    size_t dot = name.find('.');
+    EXPECT_LE(dot == std::string::npos ? name.size() : dot, 8u) << name;
+    EXPECT_LE(dot == std::string::npos ? 0 : name.size() - dot - 1, 3u) << name;
+    EXPECT_EQ(name.find(' '), std::string::npos) << name;
+  }
+  std::string bytes;
+  EXPECT_EQ(files_.ReadWholeFile(shortPath, bytes), kSuccess);
+  EXPECT_EQ(bytes, "long");
+  // A trailing backslash stays; a missing entry and a cut name have no short form.
+  std::string folder = files_.ShortPathName(Path("Long Folder Name") + "\\");
+  EXPECT_EQ(folder, winpath::ExtractFilePath(shortPath));
+  EXPECT_EQ(files_.ShortPathName(Path("Missing Folder\\x")), "");
+  EXPECT_EQ(files_.ShortPathName(Path("Long Folder Name") + std::string("\0x", 2)), "");
+}
+
+TEST_F(Win32FileSystemTest, GivesStoredNames) {
+  Write("MixedCase.TXT", "m");
+  ASSERT_EQ(files_.CreateFolder(Path("Sub Folder")), kSuccess);
+  struct Case {
+    std::string path;
+    const char* name;  // null: none
+  } cases[] = {
+      {Path("mixedcase.txt"), "MixedCase.TXT"},
+      {Path("SUB FOLDER"), "Sub Folder"},
+      {Path("sub folder\\..\\MIXEDCASE.txt"), "MixedCase.TXT"},
+      {Path("Sub Folder\\"), nullptr},
+      {Path("Mixed*"), nullptr},
+      {Path("MixedCase.TX?"), nullptr},
+      {Path("Mixed<"), nullptr},
+      {Path("missing.txt"), nullptr},
+      {"C:\\", nullptr},
+      {"C:", nullptr},
+      {Path("MixedCase.TXT") + std::string("\0x", 2), nullptr},
+  };
+  for (const auto& c : cases) {
+    std::string name = "stale";
+    EXPECT_EQ(files_.StoredName(c.path, name), c.name != nullptr) << c.path;
+    EXPECT_EQ(name, c.name ? c.name : "") << c.path;
+  }
+}
+
+// Only a 32-bit process on 64-bit Windows has redirection to turn off.
+TEST_F(Win32FileSystemTest, TurnsRedirectionOffOnlyUnderWow64) {
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  uintptr_t token = 12345;
+  bool off = files_.DisableRedirection(token);
+  EXPECT_EQ(off, bool(wow64));
+  if (off)
+    files_.RevertRedirection(token);
+  else
+    EXPECT_EQ(token, 12345u);
+}
+
 }  // namespace
 }  // namespace qv::platform::win32

@@ -3,6 +3,7 @@
 // free of system headers, so that the entry code need not include them.
 #include "platform/platform.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_installer.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
 #include "platform/win32/win32_user_interface.h"
@@ -19,6 +20,7 @@ class Win32Platform final : public Platform {
   Registry& Reg() override { return registry_; }
   System& Sys() override { return system_; }
   UserInterface& Ui() override { return ui_; }
+  Installer& Msi() override { return installer_; }
   std::unique_ptr<ArchiveComponent> LoadArchiveComponent(const std::string& libraryPath, ErrorCode& error) override;
   std::string ErrorText(ErrorCode code) override;
 
@@ -27,6 +29,7 @@ class Win32Platform final : public Platform {
   Win32Registry registry_;
   Win32System system_;
   Win32UserInterface ui_;
+  Win32Installer installer_;
 };
 
 }  // namespace qv::platform::win32

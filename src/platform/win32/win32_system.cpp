@@ -7,6 +7,7 @@
 
 #include "common/win_path.h"
 #include "platform/win32/win32_proc_address.h"
+#include "platform/win32/win32_system_library.h"
 
 namespace qv::platform::win32 {
 namespace {
@@ -15,6 +16,14 @@ namespace {
 constexpr DWORD kLongestPath = 32768;
 
 using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
+using CheckTokenMembershipFn = BOOL(WINAPI*)(HANDLE, PSID, PBOOL);
+using SHGetFolderPathAFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+using SHGetSpecialFolderPathAFn = BOOL(WINAPI*)(HWND, LPSTR, int, BOOL);
+using DwmIsCompositionEnabledFn = HRESULT(WINAPI*)(BOOL*);
+using IsThemeActiveFn = BOOL(WINAPI*)();
+
+constexpr DWORD kFolderPathCurrent = 0;  // SHGFP_TYPE_CURRENT
+constexpr int kHighestCsidl = 0xFF;      // above are the CSIDL_FLAG_ bits
 
 std::string WideToAnsi(const wchar_t* text) {
   int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
@@ -70,6 +79,45 @@ OsVersion ReportedVersion() {
     v.productType = ex.wProductType;
   }
   return v;
+}
+
+// The Administrators group among the enabled groups of the process token, for systems
+// without CheckTokenMembership (where no token is filtered).
+bool ProcessTokenHasEnabledGroup(PSID group) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  DWORD size = 0;
+  GetTokenInformation(token, TokenGroups, nullptr, 0, &size);
+  std::string buffer(size, '\0');
+  bool found = false;
+  if (size > 0 && GetTokenInformation(token, TokenGroups, buffer.data(), size, &size)) {
+    const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
+    for (DWORD i = 0; i < groups->GroupCount && !found; ++i) {
+      const SID_AND_ATTRIBUTES& g = groups->Groups[i];
+      found = (g.Attributes & SE_GROUP_ENABLED) && !(g.Attributes & SE_GROUP_USE_FOR_DENY_ONLY) && EqualSid(g.Sid, group);
+    }
+  }
+  CloseHandle(token);
+  return found;
+}
+
+// Now in a format of the user's locale. The size is asked for only when the first
+// buffer is too small; the text may grow between the calls (9:59:59 to 10:00:00).
+template <typename Call>
+std::string FormattedNow(Call call) {
+  std::string out(96, '\0');
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    int n = call(out.data(), int(out.size()));
+    if (n > 0) {
+      out.resize(size_t(n) - 1);
+      return out;
+    }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return {};
+    int needed = call(nullptr, 0);
+    if (needed <= 0) return {};
+    out.assign(size_t(needed) + 16, '\0');
+  }
+  return {};
 }
 
 }  // namespace
@@ -158,5 +206,77 @@ void Win32System::AnsiCaseTables(unsigned char upper[256], unsigned char lower[2
 }
 
 uint16_t Win32System::UserDefaultLanguage() { return GetUserDefaultLangID(); }
+
+bool Win32System::Is64BitWindows() {
+#ifdef _WIN64
+  return true;
+#else
+  return RunsUnderWow64();
+#endif
+}
+
+bool Win32System::RunsAsAdministrator() {
+  // Windows 9x: no accounts, everyone may change the machine.
+  if (GetVersion() & 0x80000000u) return true;
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID administrators = nullptr;
+  if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                &administrators))
+    return false;
+  bool member = false;
+  if (auto check = LoadedProcAddress<CheckTokenMembershipFn>("advapi32.dll", "CheckTokenMembership")) {
+    // The effective token: in a filtered token the group is for deny checks only.
+    BOOL isMember = FALSE;
+    member = check(nullptr, administrators, &isMember) && isMember;
+  } else {
+    member = ProcessTokenHasEnabledGroup(administrators);
+  }
+  FreeSid(administrators);
+  return member;
+}
+
+std::string Win32System::ShellFolder(int csidl) {
+  if (csidl < 0 || csidl > kHighestCsidl) return {};
+  static HMODULE shell32 = LoadSystemLibrary("shell32.dll");
+  char buffer[MAX_PATH + 1] = {};
+  auto folderPath = ProcAddress<SHGetFolderPathAFn>(shell32, "SHGetFolderPathA");
+  if (!folderPath) {
+    // Before Windows 2000 the function comes with shfolder.dll.
+    static HMODULE shfolder = LoadSystemLibrary("shfolder.dll");
+    folderPath = ProcAddress<SHGetFolderPathAFn>(shfolder, "SHGetFolderPathA");
+  }
+  bool ok = false;
+  if (folderPath) {
+    ok = SUCCEEDED(folderPath(nullptr, csidl, nullptr, kFolderPathCurrent, buffer));
+  } else if (auto specialPath = ProcAddress<SHGetSpecialFolderPathAFn>(shell32, "SHGetSpecialFolderPathA")) {
+    ok = specialPath(nullptr, buffer, csidl, FALSE);
+  }
+  buffer[MAX_PATH] = '\0';
+  if (!ok || !buffer[0]) return {};
+  return winpath::ExcludeTrailingBackslash(buffer);
+}
+
+std::string Win32System::CurrentDateText() {
+  return FormattedNow([](char* out, int size) {
+    return GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, out, size);
+  });
+}
+
+std::string Win32System::CurrentTimeText() {
+  return FormattedNow([](char* out, int size) { return GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, out, size); });
+}
+
+bool Win32System::DesktopCompositionEnabled() {
+  static HMODULE dwmapi = LoadSystemLibrary("dwmapi.dll");
+  auto enabled = ProcAddress<DwmIsCompositionEnabledFn>(dwmapi, "DwmIsCompositionEnabled");
+  BOOL on = FALSE;
+  return enabled && SUCCEEDED(enabled(&on)) && on;
+}
+
+bool Win32System::VisualThemesActive() {
+  static HMODULE uxtheme = LoadSystemLibrary("uxtheme.dll");
+  auto active = ProcAddress<IsThemeActiveFn>(uxtheme, "IsThemeActive");
+  return active && active();
+}
 
 }  // namespace qv::platform::win32

@@ -22,6 +22,20 @@ class Win32System final : public System {
   std::u16string AnsiToUtf16(std::string_view text) override;
   void AnsiCaseTables(unsigned char upper[256], unsigned char lower[256]) override;
   uint16_t UserDefaultLanguage() override;
+  bool Is64BitWindows() override;
+  // CheckTokenMembership with the effective token (looked up: NT 4 lacks it, and there
+  // the enabled groups of the process token are searched).
+  bool RunsAsAdministrator() override;
+  // SHGetFolderPathA (shell32, else shfolder.dll on older systems), else
+  // SHGetSpecialFolderPathA. Numbers with CSIDL flags (which could create folders) are
+  // refused.
+  std::string ShellFolder(int csidl) override;
+  std::string CurrentDateText() override;
+  std::string CurrentTimeText() override;
+  // DwmIsCompositionEnabled of dwmapi.dll.
+  bool DesktopCompositionEnabled() override;
+  // IsThemeActive of uxtheme.dll.
+  bool VisualThemesActive() override;
 };
 
 }  // namespace qv::platform::win32

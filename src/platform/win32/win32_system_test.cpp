@@ -114,5 +114,79 @@ TEST_F(Win32SystemTest, CodePage1252MatchesTheEnginesTables) {
   EXPECT_NE(sys_.UserDefaultLanguage(), 0);
 }
 
+TEST_F(Win32SystemTest, KnowsItsWindowsAndRights) {
+#ifdef _WIN64
+  EXPECT_TRUE(sys_.Is64BitWindows());
+#else
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  EXPECT_EQ(sys_.Is64BitWindows(), bool(wow64));
+#endif
+  // The shell's own test of the same thing.
+  using IsUserAnAdminFn = BOOL(WINAPI*)();
+  HMODULE shell32 = LoadLibraryA("shell32.dll");
+  auto isUserAnAdmin = reinterpret_cast<IsUserAnAdminFn>(
+      reinterpret_cast<void (*)()>(GetProcAddress(shell32, "IsUserAnAdmin")));
+  ASSERT_NE(isUserAnAdmin, nullptr);
+  EXPECT_EQ(sys_.RunsAsAdministrator(), bool(isUserAnAdmin()));
+}
+
+TEST_F(Win32SystemTest, FindsShellFolders) {
+  char windows[MAX_PATH], system[MAX_PATH];
+  ASSERT_GT(GetWindowsDirectoryA(windows, MAX_PATH), 0u);
+  ASSERT_GT(GetSystemDirectoryA(system, MAX_PATH), 0u);
+  EXPECT_TRUE(text::EqualsNoCase(sys_.ShellFolder(csidl::kWindows), windows));
+  EXPECT_TRUE(text::EqualsNoCase(sys_.ShellFolder(csidl::kSystem), system));
+  for (int id : {csidl::kDesktop, csidl::kPersonal, csidl::kAppData, csidl::kLocalAppData, csidl::kCommonAppData,
+                 csidl::kProgramFiles, csidl::kFonts, csidl::kPrograms, csidl::kCommonPrograms}) {
+    std::string folder = sys_.ShellFolder(id);
+    ASSERT_FALSE(folder.empty()) << id;
+    EXPECT_NE(folder.back(), '\\') << folder;
+    EXPECT_TRUE(files_.FolderExists(folder)) << folder;
+  }
+  // Unknown numbers, and flags that would make the shell create a folder.
+  EXPECT_EQ(sys_.ShellFolder(0xFF), "");
+  EXPECT_EQ(sys_.ShellFolder(-1), "");
+  EXPECT_EQ(sys_.ShellFolder(0x8000 | csidl::kAdminTools), "");
+}
+
+// Now in the user's formats: the same texts the system gives for the local time just
+// before or just after.
+TEST_F(Win32SystemTest, TellsDateAndTimeInTheUsersFormats) {
+  auto format = [](bool date) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[96] = "";
+    if (date)
+      GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, text, sizeof text);
+    else
+      GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &now, nullptr, text, sizeof text);
+    return std::string(text);
+  };
+  for (bool date : {true, false}) {
+    std::string before = format(date);
+    std::string answer = date ? sys_.CurrentDateText() : sys_.CurrentTimeText();
+    std::string after = format(date);
+    ASSERT_FALSE(answer.empty());
+    EXPECT_TRUE(answer == before || answer == after) << answer << " / " << before;
+  }
+}
+
+// The look of the desktop, from libraries the engine binds at run time.
+TEST_F(Win32SystemTest, AsksDwmAndUxthemeForTheLook) {
+  using IsThemeActiveFn = BOOL(WINAPI*)();
+  HMODULE uxtheme = LoadLibraryA("uxtheme.dll");
+  auto isThemeActive =
+      reinterpret_cast<IsThemeActiveFn>(reinterpret_cast<void (*)()>(GetProcAddress(uxtheme, "IsThemeActive")));
+  EXPECT_EQ(sys_.VisualThemesActive(), isThemeActive && isThemeActive());
+  using DwmIsCompositionEnabledFn = HRESULT(WINAPI*)(BOOL*);
+  HMODULE dwmapi = LoadLibraryA("dwmapi.dll");
+  auto isCompositionEnabled = reinterpret_cast<DwmIsCompositionEnabledFn>(
+      reinterpret_cast<void (*)()>(GetProcAddress(dwmapi, "DwmIsCompositionEnabled")));
+  BOOL on = FALSE;
+  bool expected = isCompositionEnabled && SUCCEEDED(isCompositionEnabled(&on)) && on;
+  EXPECT_EQ(sys_.DesktopCompositionEnabled(), expected);
+}
+
 }  // namespace
 }  // namespace qv::platform::win32

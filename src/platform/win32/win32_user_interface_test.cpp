@@ -41,5 +41,43 @@ TEST(Win32UserInterfaceTest, ShowsTheMessageBoxWithItsOwnerTextAndButtons) {
   EXPECT_STREQ(seenText, "Go on?");
 }
 
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_APP + 1) {
+    ++*reinterpret_cast<int*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The pump empties the queue; a quit request in it stays for the loop that owns the queue.
+TEST(Win32UserInterfaceTest, ProcessesWaitingMessagesAndKeepsAQuitRequest) {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = CountingProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "qv pump test";
+  RegisterClassA(&windowClass);
+  HWND window = CreateWindowExA(0, "qv pump test", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  int handled = 0;
+  SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&handled));
+
+  Win32UserInterface ui;
+  for (int i = 0; i < 3; ++i) PostMessageA(window, WM_APP + 1, 0, 0);
+  ui.ProcessMessages();
+  EXPECT_EQ(handled, 3);
+  MSG left;
+  EXPECT_FALSE(PeekMessageA(&left, nullptr, 0, 0, PM_NOREMOVE));
+
+  PostMessageA(window, WM_APP + 1, 0, 0);
+  PostQuitMessage(7);
+  ui.ProcessMessages();
+  EXPECT_EQ(handled, 4);
+  ASSERT_TRUE(PeekMessageA(&left, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(left.message, UINT(WM_QUIT));
+  EXPECT_EQ(left.wParam, 7u);
+  DestroyWindow(window);
+  UnregisterClassA("qv pump test", GetModuleHandleA(nullptr));
+}
+
 }  // namespace
 }  // namespace qv::platform::win32
