@@ -32,7 +32,6 @@ constexpr ResultParameter kResultParameters[] = {
     {"Check Registry", 1, true},
     {"Does File/Folder Exist", 1, true},
     {"Get Temporary File", 1, true},
-    {"Get IIS Property", 1, true},
     {"Get IIS Site List", 1, true},
     {"IIS Anonymous User", 1, true},
     {"Check Disk Space", 1, true},
@@ -54,7 +53,10 @@ constexpr ResultParameter kResultParameters[] = {
     {"System Restore", 3, true},
     {"MessageBox", 5, false},
     {"Display Dialog", 2, false},
-    {"Run Program", 4, false},
+    // The exit code of Run Program and the value of Get IIS Property are written to the
+    // parameters the commands themselves write (5 and 6).
+    {"Run Program", 5, false},
+    {"Get IIS Property", 6, true},
     {"Run Program As", 8, false},
     {"Run Light Mode Setup", 2, false},
     {"Extract 7Zip Archive", 3, false},
