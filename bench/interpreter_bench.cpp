@@ -73,7 +73,7 @@ double WineSeconds(const std::string& bin, const std::string& folder, long itera
   in.name = "bench" + std::to_string(iterations);
   std::string exe = qv::tools::WritePackage(in).exePath;
   std::string wine = std::getenv("WINE") ? std::getenv("WINE") : "/usr/lib/wine/wine64";
-  std::string command = wine + " " + exe + " /s";
+  std::string command = "WINEDEBUG=-all " + wine + " " + exe + " /s";
   auto start = Clock::now();
   int rc = std::system(command.c_str());
   double seconds = std::chrono::duration<double>(Clock::now() - start).count();
