@@ -97,22 +97,30 @@ std::string ListErrorText(int32_t errorNumber) {
   }
 }
 
+namespace {
+
+// An exception inside an operation fails it with the exception's message.
+template <typename Operation>
+bool Guarded(std::string& error, std::string* detail, Operation&& operation) {
+  try {
+    return operation();
+  } catch (const std::exception& e) {
+    error = e.what();
+  } catch (...) {
+    error = "Unknown failure of the archive operation";
+  }
+  SetDetail(detail, error);
+  return false;
+}
+
+}  // namespace
+
 bool ListArchive(platform::ArchiveComponent& component, const std::string& archive, const std::string& password,
                  std::string& error, std::vector<std::string>& names, std::string* detail) {
   CallState state;
   state.password = password;
   CallScope scope(state);
-  try {
-    return List(component, archive, password, error, names, detail);
-  } catch (const std::exception& e) {
-    error = e.what();
-    SetDetail(detail, error);
-    return false;
-  } catch (...) {
-    error = "Unknown failure of the archive operation";
-    SetDetail(detail, error);
-    return false;
-  }
+  return Guarded(error, detail, [&] { return List(component, archive, password, error, names, detail); });
 }
 
 bool ExtractArchive(platform::ArchiveComponent& component, const std::string& archive, const std::string& password,
@@ -124,7 +132,7 @@ bool ExtractArchive(platform::ArchiveComponent& component, const std::string& ar
   state.progress = &progress;
   state.answerFlag = answerFlag;
   CallScope scope(state);
-  try {
+  return Guarded(error, detail, [&] {
     std::vector<std::string> listed;
     const std::vector<std::string>* files = names ? &*names : nullptr;
     if (!files) {
@@ -146,15 +154,7 @@ bool ExtractArchive(platform::ArchiveComponent& component, const std::string& ar
       return false;
     }
     return true;
-  } catch (const std::exception& e) {
-    error = e.what();
-    SetDetail(detail, error);
-    return false;
-  } catch (...) {
-    error = "Unknown failure of the archive operation";
-    SetDetail(detail, error);
-    return false;
-  }
+  });
 }
 
 }  // namespace qv::media

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/text.h"
+#include "support/run_trace.h"
 #include "support/sim_setup.h"
 
 namespace qv::startup {
@@ -32,24 +33,13 @@ class StartupTest : public ::testing::Test {
   script::VariableStore store;
 };
 
-const std::vector<std::string> kFullRun = {
-    "<Quorvane>",          "    <SupportDir>",    "    </SupportDir>",     "  <SetupSplash>",
-    "    <StubSize>",      "    </StubSize>",     "    <StubData>",        "    </StubData>",
-    "    <GlobalLists>",   "    </GlobalLists>",  "    <ExtractArchive>",  "    </ExtractArchive>",
-    "    <ResourcePath>",  "    </ResourcePath>", "    <Dialogs>",         "    </Dialogs>",
-    "  </SetupSplash>",    "  <RunScript>",       "    <Variables>",       "    </Variables>",
-    "    <CompileScript>", "    </CompileScript>", "    <BootStrap>",       "    </BootStrap>",
-    "    <korv>",          "    </korv>",          "    <ExitScript>",      "    </ExitScript>",
-    "  </RunScript>",      "  <Free>",
-    "  </Free>",           "  <CachedSupportDir>", "  </CachedSupportDir>", "</Quorvane>",
-};
 
 TEST_F(StartupTest, ACompleteRunTracesEveryStageAndRemovesItsSupportFolder) {
   setup.PutScript(testing::ScriptOf({"Comment", "Comment"}));
   setup.PutSupportArchive({{"readme.txt", "hello"}, {"sub/dialog.dfm", "object"}});
   setup.PutArchiveComponent();
   EXPECT_EQ(Run(), 0);
-  EXPECT_EQ(Trace(), kFullRun);
+  EXPECT_EQ(Trace(), testing::FullRunTrace());
   EXPECT_FALSE(SupportFolderExists(1));
   EXPECT_TRUE(Messages().empty());
   // The temporary copy of the script does not outlive the run either.

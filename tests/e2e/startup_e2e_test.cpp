@@ -4,43 +4,19 @@
 #include <filesystem>
 
 #include "e2e/setup_fixture.h"
+#include "support/run_trace.h"
+#include "support/script_builder.h"
 
 namespace qv::e2e {
 namespace {
 
 script::ScriptSections CommentScript() {
-  script::ScriptSections s;
-  for (int i = 0; i < 2; ++i) {
-    s.commandNames.push_back("Comment");
-    s.commandIds.push_back("{6F1D2C4A-0000-4000-8000-00000000000" + std::to_string(i) + "}");
-    s.parameterLines.push_back(s.commandIds.back());
-    s.parameterLines.push_back("comment " + std::to_string(i));
-    s.lineFlags.push_back("");
-    s.lineMediaFolders.push_back("");
-    s.sourcePositions.push_back("C:\\Projects\\demo.zel*" + std::to_string(i));
-  }
-  s.productCode = "{0B8A5E1F-3C2D-4E6F-8A9B-1C2D3E4F5A6B}";
-  s.productTitle = "Demo";
-  s.details.version = "1.0.0.0";
-  s.revisionCode = "{9E8D7C6B-5A4F-4E3D-2C1B-0A9F8E7D6C5B}";
-  s.defaultLanguage = "English";
-  return s;
+  return qv::testing::BuildScript({{"Comment", {"comment 0"}}, {"Comment", {"comment 1"}}});
 }
 
 const std::vector<std::pair<std::string, std::string>> kSupport = {
     {"readme.txt", "support file"}, {"forms/welcome.dfm", "object Welcome: TForm end"}};
 
-const std::vector<std::string> kFullRun = {
-    "<Quorvane>",          "    <SupportDir>",    "    </SupportDir>",     "  <SetupSplash>",
-    "    <StubSize>",      "    </StubSize>",     "    <StubData>",        "    </StubData>",
-    "    <GlobalLists>",   "    </GlobalLists>",  "    <ExtractArchive>",  "    </ExtractArchive>",
-    "    <ResourcePath>",  "    </ResourcePath>", "    <Dialogs>",         "    </Dialogs>",
-    "  </SetupSplash>",    "  <RunScript>",       "    <Variables>",       "    </Variables>",
-    "    <CompileScript>", "    </CompileScript>", "    <BootStrap>",       "    </BootStrap>",
-    "    <korv>",          "    </korv>",          "    <ExitScript>",      "    </ExitScript>",
-    "  </RunScript>",      "  <Free>",
-    "  </Free>",           "  <CachedSupportDir>", "  </CachedSupportDir>", "</Quorvane>",
-};
 
 TEST(StartupE2E, ACompleteRunExitsZeroAndLeavesTheFullTraceAndNoSupportFolder) {
   for (bool silent : {true, false}) {
@@ -56,7 +32,7 @@ TEST(StartupE2E, ACompleteRunExitsZeroAndLeavesTheFullTraceAndNoSupportFolder) {
     ASSERT_GE(bytes.size(), 2u);
     // UTF-16 little-endian without a byte-order mark: the file starts with "<", 0.
     EXPECT_EQ(bytes.substr(0, 2), std::string("<\0", 2));
-    EXPECT_EQ(setup.TraceLines(), kFullRun);
+    EXPECT_EQ(setup.TraceLines(), qv::testing::FullRunTrace());
     EXPECT_TRUE(setup.SupportFolders().empty());
   }
 }

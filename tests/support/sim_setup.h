@@ -10,6 +10,7 @@
 #include "platform/sim/sim_test_root.h"
 #include "script/script.h"
 #include "support/pe_fixture.h"
+#include "support/script_builder.h"
 #include "zel/zip_writer.h"
 
 namespace qv::testing {
@@ -74,24 +75,11 @@ class SimSetup {
   std::unique_ptr<platform::sim::SimPlatform> machine_;
 };
 
-// A script of `names` lines; every line gets an id, none a record.
+// A script of `names` lines without parameters.
 inline script::ScriptSections ScriptOf(const std::vector<std::string>& names) {
-  script::ScriptSections s;
-  for (size_t i = 0; i < names.size(); ++i) {
-    s.commandNames.push_back(names[i]);
-    char id[64];
-    std::snprintf(id, sizeof id, "{00000000-0000-0000-0000-%012zX}", i + 1);
-    s.commandIds.push_back(id);
-    s.lineFlags.push_back("");
-    s.lineMediaFolders.push_back("");
-    s.sourcePositions.push_back("C:\\Projects\\demo.zel*" + std::to_string(i));
-  }
-  s.productCode = "{11111111-2222-3333-4444-555555555555}";
-  s.productTitle = "Demo";
-  s.details.version = "1.0.0.0";
-  s.revisionCode = "{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}";
-  s.defaultLanguage = "English";
-  return s;
+  std::vector<ScriptLine> lines;
+  for (const auto& n : names) lines.push_back({n});
+  return BuildScript(lines);
 }
 
 // Decodes a UTF-16LE trace into its lines (CR LF separated).
