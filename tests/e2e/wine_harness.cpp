@@ -159,6 +159,23 @@ Process Wine::Start(const std::string& exe, const std::vector<std::string>& args
   return Process(argv, fs::path(exe).parent_path().string());
 }
 
+int64_t Wine::RunForExitCode(const std::string& exe, const std::vector<std::string>& args, ProcessResult& run,
+                             int seconds) {
+  // The runner starts the program with the system's own call, which wants a Windows path.
+  std::string windowsExe = exe;
+  if (!windowsExe.empty() && windowsExe[0] == '/') {
+    windowsExe = "Z:" + windowsExe;
+    for (char& c : windowsExe)
+      if (c == '/') c = '\\';
+  }
+  std::vector<std::string> all{windowsExe};
+  all.insert(all.end(), args.begin(), args.end());
+  run = Run(Win64Bin() + "/qv_exit_code_runner.exe", all, seconds);
+  size_t at = run.output.rfind("exit code ");
+  if (run.timedOut || at == std::string::npos) return -1;
+  return std::strtoll(run.output.c_str() + at + 10, nullptr, 10);
+}
+
 std::string Wine::HostPath(const std::string& windowsPath) const {
   std::string rest = windowsPath.size() > 2 && windowsPath[1] == ':' ? windowsPath.substr(2) : windowsPath;
   for (auto& c : rest)

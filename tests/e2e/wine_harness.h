@@ -4,6 +4,7 @@
 // X display for tests that look at windows.
 #include <sys/types.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,10 @@ class Wine {
   // Runs a Windows program (host path) with arguments.
   ProcessResult Run(const std::string& exe, const std::vector<std::string>& args, int seconds = 60);
   Process Start(const std::string& exe, const std::vector<std::string>& args);
+  // Runs a Windows program and returns its whole 32-bit exit code (-1 when it could not
+  // be learnt), through the exit code runner of the win64 build.
+  int64_t RunForExitCode(const std::string& exe, const std::vector<std::string>& args, ProcessResult& run,
+                         int seconds = 60);
   // The host path of a path on the prefix's drive C: ("C:\x\y" -> PREFIX/drive_c/x/y).
   std::string HostPath(const std::string& windowsPath) const;
   // The user's temporary folder inside the prefix, as a Windows path with a backslash.
