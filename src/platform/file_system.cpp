@@ -59,7 +59,10 @@ ErrorCode FileSystem::DeleteTree(const std::string& folder, bool removeFolderIts
   };
   for (const auto& entry : entries) {
     std::string path = winpath::Combine(folder, entry.name);
-    if (entry.attributes & attr::kDirectory) {
+    if ((entry.attributes & attr::kDirectory) && (entry.attributes & attr::kReparsePoint)) {
+      // A junction goes as a link; what its target holds is not part of this tree.
+      note(RemoveFolder(path));
+    } else if (entry.attributes & attr::kDirectory) {
       note(DeleteTree(path, true));
     } else {
       if (entry.attributes & attr::kReadOnly) SetAttributes(path, attr::kNormal);

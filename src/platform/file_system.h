@@ -20,6 +20,8 @@ inline constexpr uint32_t kDirectory = 0x10;
 inline constexpr uint32_t kArchive = 0x20;
 inline constexpr uint32_t kNormal = 0x80;
 inline constexpr uint32_t kTemporary = 0x100;
+// A junction or symbolic link: a folder search does not follow it into its target.
+inline constexpr uint32_t kReparsePoint = 0x400;
 inline constexpr uint32_t kCompressed = 0x800;
 inline constexpr uint32_t kInvalid = 0xFFFFFFFF;
 }  // namespace attr
@@ -91,6 +93,32 @@ class FileSystem {
   // system has no redirection or the process does not run under WOW64.
   virtual bool DisableRedirection(uintptr_t& token) { return false; }
   virtual void RevertRedirection(uintptr_t token) {}
+
+  // Queries of files and volumes. A file system without them gives the answers of these
+  // defaults: nothing found, no space, no value.
+  //
+  // The entries a folder search for `pattern` finds (FindFirstFileA / FindNextFileA), in
+  // the order the system gives them, without "." and "..". The last name of the pattern
+  // may hold the wildcards "*" and "?", which match long and short (8.3) names; "*.*"
+  // matches every name. kErrorFileNotFound when nothing matches.
+  virtual ErrorCode FindFiles(const std::string& pattern, std::vector<DirEntry>& entries) {
+    entries.clear();
+    return kErrorNotSupported;
+  }
+  // The bytes free to the calling user and the total size of the volume that holds the
+  // folder `path` (GetDiskFreeSpaceExA).
+  virtual ErrorCode DiskSpace(const std::string& path, uint64_t& freeToCaller, uint64_t& total) {
+    freeToCaller = total = 0;
+    return kErrorNotSupported;
+  }
+  // The value of `key` in `section` of an INI file as GetPrivateProfileStringA gives it
+  // with an empty default and a buffer of `capacity` bytes: at most capacity - 1 bytes,
+  // empty when the file, the section or the key is missing. A file name without a folder
+  // names a file in the Windows folder.
+  virtual std::string ProfileString(const std::string& file, const std::string& section, const std::string& key,
+                                    size_t capacity) {
+    return {};
+  }
 
   // Shared steps built on the operations above.
   ErrorCode ReadWholeFile(const std::string& path, std::string& bytes);

@@ -1,9 +1,13 @@
 #pragma once
 // What the engine asks of the operating system itself: version, folders of the process,
-// clock, code page and locale, the command line.
+// clock, code page and locale, the command line, and the facts of the machine and its
+// user that the system queries report.
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/errors.h"
 
 namespace qv::platform {
 
@@ -19,6 +23,68 @@ struct OsVersion {
   uint8_t productType = 1;  // 1 workstation, 2 domain controller, 3 server
 
   bool IsNtFamily() const { return platformId == 2; }
+};
+
+// The relative identifiers of the built-in groups (S-1-5-32-R).
+namespace builtin_group {
+inline constexpr uint32_t kAdministrators = 544;
+inline constexpr uint32_t kUsers = 545;
+inline constexpr uint32_t kGuests = 546;
+inline constexpr uint32_t kPowerUsers = 547;
+}  // namespace builtin_group
+
+// What GetDriveType answers for a root ("D:\").
+namespace drive_type {
+inline constexpr uint32_t kUnknown = 0;
+inline constexpr uint32_t kNoRootFolder = 1;
+inline constexpr uint32_t kRemovable = 2;
+inline constexpr uint32_t kFixed = 3;
+inline constexpr uint32_t kRemote = 4;
+inline constexpr uint32_t kCdRom = 5;
+inline constexpr uint32_t kRamDisk = 6;
+}  // namespace drive_type
+
+// The processor architecture numbers of GetNativeSystemInfo.
+namespace processor_architecture {
+inline constexpr int kIntel = 0;
+inline constexpr int kIa64 = 6;
+inline constexpr int kAmd64 = 9;
+}  // namespace processor_architecture
+
+// GetSystemMetrics indexes the engine asks for.
+namespace system_metric {
+inline constexpr int kScreenWidth = 0;
+inline constexpr int kScreenHeight = 1;
+inline constexpr int kTabletPc = 86;
+inline constexpr int kMediaCenter = 87;
+}  // namespace system_metric
+
+// The parts of a file's version resource the engine reads.
+struct FileVersionInfo {
+  // The fixed file version, major.minor.build.revision.
+  uint16_t major = 0;
+  uint16_t minor = 0;
+  uint16_t build = 0;
+  uint16_t revision = 0;
+  // The first entry of "\VarFileInfo\Translation", when there is one.
+  bool hasTranslation = false;
+  uint16_t language = 0;
+  uint16_t codePage = 0;
+};
+
+struct MemoryStatus {
+  // Total physical memory as GlobalMemoryStatus gives it to this process in its 32-bit
+  // field: a 32-bit program that is not large-address aware sees at most 2 GiB.
+  uint32_t totalPhysical = 0;
+  // GlobalMemoryStatusEx, on systems that have it.
+  bool haveExtended = false;
+  uint64_t totalPhysicalExtended = 0;
+};
+
+// The account the process runs as; both empty when it cannot be looked up.
+struct AccountName {
+  std::string user;
+  std::string domain;  // empty on Windows 9x
 };
 
 class System {
@@ -61,6 +127,52 @@ class System {
   virtual bool DesktopCompositionEnabled() = 0;
   // A visual style is in use; false on systems without visual styles.
   virtual bool VisualThemesActive() = 0;
+
+  // The machine and its user, as the system queries report them. None of these fails
+  // loudly: a call the system refuses gives the empty, zero or false answer stated.
+  //
+  // The token of the thread (when it impersonates) or else of the process lists the
+  // built-in group S-1-5-32-`rid`, whatever the group's attributes: a group kept only
+  // for deny checks counts. False when the token cannot be read (always on Windows 9x).
+  virtual bool TokenHasBuiltinGroup(uint32_t rid) = 0;
+  // The process token's elevation flag; false when the query fails (before Vista).
+  virtual bool TokenElevated() = 0;
+  // The user of the process token and its domain (Windows 9x: the logon name, no domain).
+  virtual AccountName CurrentAccount() = 0;
+  // The NetBIOS name (at most 15 characters); empty when the call fails.
+  virtual std::string ComputerName() = 0;
+  // GetWindowsDirectory, GetSystemDirectory, GetSystemWow64Directory: without trailing
+  // backslash, empty when the call fails (the last always on 32-bit Windows).
+  virtual std::string WindowsFolder() = 0;
+  virtual std::string SystemFolder() = 0;
+  virtual std::string SystemWow64Folder() = 0;
+  // The version resource of a file; false when it has none or cannot be read.
+  virtual bool ReadFileVersionInfo(const std::string& path, FileVersionInfo& info) = 0;
+  // VerLanguageName: the system's name of a language identifier.
+  virtual std::string LanguageName(uint16_t language) = 0;
+  // GetDriveType of a root path ("E:\"): a drive_type number.
+  virtual uint32_t DriveType(const std::string& root) = 0;
+  virtual MemoryStatus Memory() = 0;
+  // GetSystemMetrics(index); 0 for an index the system does not know.
+  virtual int SystemMetric(int index) = 0;
+  // Bits per pixel of a "DISPLAY" device context; 0 when there is none.
+  virtual int DisplayBitsPerPixel() = 0;
+  // Horizontal dots per inch of the screen's device context; -1 when there is none.
+  virtual int ScreenDpi() = 0;
+  // The machine's processor architecture (GetNativeSystemInfo); -1 on systems without
+  // that function (before XP).
+  virtual int NativeProcessorArchitecture() = 0;
+  // The machine answers the back door of VMware, or of Virtual PC.
+  virtual bool VmwareBackdoorAnswers() = 0;
+  virtual bool VirtualPcBackdoorAnswers() = 0;
+  // ExpandEnvironmentStrings: every %NAME% of a defined variable replaced by its value;
+  // the rest stays as written.
+  virtual std::string ExpandEnvironment(std::string_view text) = 0;
+  // The process's environment block: its NAME=value entries in the system's order.
+  virtual std::vector<std::string> EnvironmentBlock() = 0;
+  // GetTempFileName with unique number 0: creates a new empty file `prefix` + four hex
+  // digits + ".tmp" in `folder` and gives its full path.
+  virtual ErrorCode CreateTempFile(const std::string& folder, const std::string& prefix, std::string& path) = 0;
 };
 
 // Shell folder numbers (CSIDL) the engine asks for.

@@ -86,8 +86,12 @@ const VariableName* const kRefreshWrites[] = {&kDate, &kTime, &kEngineCache, &kU
 }  // namespace
 
 Interpreter::Interpreter(EngineContext& engine, const CommandTable& commands, ProductBootstrap& bootstrap,
-                         LineGate lineGate)
-    : engine_(engine), commands_(commands), bootstrap_(bootstrap), lineGate_(std::move(lineGate)) {
+                         std::vector<ExitCleanupStep> exitCleanup, LineGate lineGate)
+    : engine_(engine),
+      commands_(commands),
+      bootstrap_(bootstrap),
+      exitCleanup_(std::move(exitCleanup)),
+      lineGate_(std::move(lineGate)) {
   const Script& script = engine_.script;
   const auto& plugins = script.Sections().pluginCommands;
   flow_.resize(script.LineCount());
@@ -604,8 +608,7 @@ void Interpreter::ExitCleanup() {
     engine_.platform.Files().RemoveFile(run_.singleInstanceMarker);
     run_.singleInstanceMarker.clear();
   }
-  // An open text file of the text-file commands, the dialog forms and the tray icon are
-  // released here as those parts come.
+  for (const auto& step : exitCleanup_) step();
 }
 
 void Interpreter::ReportRuntimeError(size_t line, const std::string& message) {

@@ -35,11 +35,13 @@ enum class LineFlow : uint8_t;
 
 // Asked before every line; false ends the run (after the exit clean-up).
 using LineGate = std::function<bool(size_t line)>;
+// What other parts release when the run ends (an open text file, dialogs, the tray icon).
+using ExitCleanupStep = std::function<void()>;
 
 class Interpreter {
  public:
   Interpreter(EngineContext& engine, const CommandTable& commands, ProductBootstrap& bootstrap,
-              LineGate lineGate = {});
+              std::vector<ExitCleanupStep> exitCleanup = {}, LineGate lineGate = {});
   ~Interpreter();
 
   // The whole run. A script that fails validation ends the process at once: ProcessExit
@@ -94,6 +96,7 @@ class Interpreter {
   EngineContext& engine_;
   const CommandTable& commands_;
   ProductBootstrap& bootstrap_;
+  std::vector<ExitCleanupStep> exitCleanup_;
   LineGate lineGate_;
   RunState run_;
   // Per line, resolved once: its block role and its handler.

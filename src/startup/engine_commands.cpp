@@ -3,6 +3,8 @@
 #include "script/expression_commands.h"
 #include "script/string_commands.h"
 #include "script/variable_commands.h"
+#include "system/file_and_registry_commands.h"
+#include "system/system_settings_commands.h"
 
 namespace qv::startup {
 
@@ -12,6 +14,8 @@ const script::CommandTable& EngineCommands() {
     script::RegisterVariableCommands(t);
     script::RegisterExpressionCommands(t);
     script::RegisterStringCommands(t);
+    system::RegisterSystemSettingsCommands(t);
+    system::RegisterFileAndRegistryCommands(t);
     return t;
   }();
   return table;

@@ -7,6 +7,7 @@
 #include "media/seven_zip_wrap.h"
 #include "script/interpreter.h"
 #include "startup/engine_commands.h"
+#include "system/text_file_commands.h"
 
 namespace qv::startup {
 
@@ -219,7 +220,7 @@ void Startup::CreateDialogs() {
 void Startup::RunScript() {
   script::EngineContext engine{platform_, store_, *script_, trace_, messages_, values_};
   engine::ProductBootstrapStep bootstrap;
-  script::Interpreter interpreter(engine, EngineCommands(), bootstrap);
+  script::Interpreter interpreter(engine, EngineCommands(), bootstrap, {system::CloseOpenTextFile});
   interpreter.Run();
   exitCode_ = interpreter.ExitCode();
   // The installation cache is finished here (hidden, compressed, saved data written)

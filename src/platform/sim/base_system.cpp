@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/win_path.h"
+#include "platform/sim/version_resource.h"
 
 namespace qv::platform::sim {
 namespace {
@@ -18,6 +19,33 @@ void Seed(SimRegistry& reg, RegRoot root, const std::string& key, const std::str
   RegValue existing;
   if (reg.ReadValue(root, key, name, existing, view) == kSuccess) return;
   reg.WriteValue(root, key, name, RegValue::String(text), view);
+}
+
+FileVersionInfo VersionOf(const FourPartVersion& v, uint16_t language) {
+  FileVersionInfo info;
+  info.major = v[0];
+  info.minor = v[1];
+  info.build = v[2];
+  info.revision = v[3];
+  info.hasTranslation = true;
+  info.language = language;
+  info.codePage = 1200;  // the system's files carry their texts in Unicode
+  return info;
+}
+
+// The system files whose version resources the engine reads: winver.exe (translated to
+// the system's language; 9x keeps it in the Windows folder) and shdocvw.dll, in each
+// system folder of the machine.
+void SeedSystemFiles(SimFileSystem& files, const OsProfile& p, const KnownFolders& f) {
+  std::vector<std::string> systemFolders = {p.NtFamily() ? f.windows + "\\System32" : f.system};
+  if (p.os64) systemFolders.push_back(f.systemWow64);
+  auto seed = [&](const std::string& path, const FileVersionInfo& version) {
+    if (!files.FileExists(path)) files.WriteWholeFile(path, ImageWithVersionResource(version));
+  };
+  for (const auto& folder : systemFolders) {
+    seed((p.NtFamily() ? folder : f.windows) + "\\winver.exe", VersionOf(p.systemFileVersion, p.uiLanguage));
+    seed(folder + "\\shdocvw.dll", VersionOf(p.shellDocObjectVersion, 0x0409));
+  }
 }
 
 }  // namespace
@@ -83,6 +111,7 @@ void SeedFolders(SimFileSystem& files, const OsProfile& p) {
     if (!folder.empty()) folders.push_back(folder);
   }
   for (const auto& folder : folders) files.CreateFolderTree(folder);
+  SeedSystemFiles(files, p, f);
   files.SetRedirection(redirection);
   files.SetRules(rules);
 }
@@ -123,6 +152,7 @@ void SeedRegistry(SimRegistry& reg, const OsProfile& p) {
     if (!p.version.servicePackText.empty() && p.NtFamily())
       machine(ntVersion, "CSDVersion", p.version.servicePackText);
     reg.CreateKey(RegRoot::LocalMachine, currentVersion + "\\Uninstall", view);
+    machine("SOFTWARE\\Microsoft\\Internet Explorer", "Version", p.ieVersion);
   }
 
   const std::string shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";

@@ -1,5 +1,8 @@
 #include "platform/sim/os_profiles.h"
 
+#include <algorithm>
+
+#include "common/text.h"
 #include "common/win_path.h"
 #include "platform/system.h"
 
@@ -24,6 +27,7 @@ OsProfile Nt(std::string name, uint32_t major, uint32_t minor, uint32_t build, s
   p.os64 = bits == Bits::k64;
   p.name += p.os64 ? " x64" : " x86";
   p.administrator = account == Account::kAdministrator;
+  if (!p.administrator) p.builtinGroups = {builtin_group::kUsers};
   // An administrator starts the engine elevated (its manifest asks for the highest
   // level available); before Vista there is no elevation to report.
   p.elevated = p.administrator && major >= 6;
@@ -49,6 +53,22 @@ OsProfile Nine(std::string name, uint32_t build, std::string sp) {
   p.userSid = ".DEFAULT";  // 9x without user profiles keeps one user hive
   p.visualThemes = false;
   p.desktopComposition = false;
+  // No accounts and no domains of the NT kind.
+  p.builtinGroups.clear();
+  p.userDomain.clear();
+  return p;
+}
+
+// The hardware and the Internet Explorer a profile's Windows typically came with.
+OsProfile& Equip(OsProfile& p, uint64_t memoryMiB, int width, int height, int bitsPerPixel, std::string ieVersion,
+                 FourPartVersion shellDocObject, FourPartVersion systemFiles) {
+  p.physicalMemory = memoryMiB << 20;
+  p.screenWidth = width;
+  p.screenHeight = height;
+  p.bitsPerPixel = bitsPerPixel;
+  p.ieVersion = std::move(ieVersion);
+  p.shellDocObjectVersion = shellDocObject;
+  p.systemFileVersion = systemFiles;
   return p;
 }
 
@@ -242,31 +262,106 @@ std::string ShellFolderOf(const OsProfile& p, int id) {
   return p.version.major < 6 ? XpShellFolder(f, id) : VistaShellFolder(f, id);
 }
 
+std::vector<std::string> EnvironmentOf(const OsProfile& p) {
+  KnownFolders f = KnownFoldersOf(p);
+  const std::string temp = winpath::ExcludeTrailingBackslash(f.temp);
+  if (!p.NtFamily()) {
+    // AUTOEXEC.BAT's order: 9x does not sort its block.
+    return {"TMP=" + temp,
+            "TEMP=" + temp,
+            "PROMPT=$p$g",
+            "winbootdir=" + f.windows,
+            "COMSPEC=" + f.windows + "\\COMMAND.COM",
+            "PATH=" + f.windows + ";" + f.windows + "\\COMMAND",
+            "windir=" + f.windows};
+  }
+  const bool vista = p.AtLeast(6, 0);
+  const std::string drive = f.windows.substr(0, 2);
+  const std::string allUsers = vista ? "C:\\ProgramData" : "C:\\Documents and Settings\\All Users";
+  std::vector<std::pair<std::string, std::string>> vars = {
+      {"ALLUSERSPROFILE", allUsers},
+      {"APPDATA", f.appData},
+      {"CommonProgramFiles", p.Wow64() ? f.commonFilesX86 : f.commonFiles},
+      {"COMPUTERNAME", p.computerName},
+      {"ComSpec", f.system + "\\cmd.exe"},
+      {"HOMEDRIVE", drive},
+      {"HOMEPATH", f.userProfile.substr(drive.size())},
+      {"NUMBER_OF_PROCESSORS", "2"},
+      {"OS", "Windows_NT"},
+      {"Path", f.system + ";" + f.windows + ";" + f.system + "\\Wbem"},
+      {"PATHEXT", ".COM;.EXE;.BAT;.CMD;.VBS;.VBE;.JS;.JSE;.WSF;.WSH" + std::string(vista ? ";.MSC" : "")},
+      {"PROCESSOR_ARCHITECTURE", p.os64 && !p.Wow64() ? "AMD64" : "x86"},
+      {"ProgramFiles", p.Wow64() ? f.programFilesX86 : f.programFiles},
+      {"SystemDrive", drive},
+      {"SystemRoot", f.windows},
+      {"TEMP", temp},
+      {"TMP", temp},
+      {"USERDOMAIN", p.userDomain},
+      {"USERNAME", p.userName},
+      {"USERPROFILE", f.userProfile},
+      {"windir", f.windows},
+  };
+  if (vista) {
+    vars.push_back({"LOCALAPPDATA", f.localAppData});
+    vars.push_back({"ProgramData", "C:\\ProgramData"});
+    vars.push_back({"PUBLIC", "C:\\Users\\Public"});
+  }
+  if (p.os64) {
+    vars.push_back({"CommonProgramFiles(x86)", f.commonFilesX86});
+    vars.push_back({"ProgramFiles(x86)", f.programFilesX86});
+    if (p.Wow64()) vars.push_back({"PROCESSOR_ARCHITEW6432", "AMD64"});
+    if (p.AtLeast(6, 1)) {
+      vars.push_back({"CommonProgramW6432", f.commonFiles});
+      vars.push_back({"ProgramW6432", f.programFiles});
+    }
+  }
+  std::sort(vars.begin(), vars.end(),
+            [](const auto& a, const auto& b) { return text::UpperCase(a.first) < text::UpperCase(b.first); });
+  std::vector<std::string> block;
+  for (const auto& [name, value] : vars) block.push_back(name + "=" + value);
+  return block;
+}
+
 namespace profiles {
 
-OsProfile Windows98() { return Nine("Windows 98", 1998, " "); }
+OsProfile Windows98() {
+  OsProfile p = Nine("Windows 98", 1998, " ");
+  return Equip(p, 64, 800, 600, 16, "4.72.3110.0", {4, 72, 3110, 8}, {4, 10, 1998, 0});
+}
 
-OsProfile Windows98Se() { return Nine("Windows 98 SE", 2222, " A "); }
+OsProfile Windows98Se() {
+  OsProfile p = Nine("Windows 98 SE", 2222, " A ");
+  return Equip(p, 128, 1024, 768, 16, "5.00.2614.3500", {5, 0, 2614, 3500}, {4, 10, 2222, 0});
+}
 
 OsProfile WindowsXpSp3(Bits bits, Account account) {
-  if (bits == Bits::k64)
-    return Nt("Windows XP Professional SP2", 5, 2, 3790, "Service Pack 2", 2, bits, account);
-  return Nt("Windows XP SP3", 5, 1, 2600, "Service Pack 3", 3, bits, account);
+  if (bits == Bits::k64) {
+    OsProfile p = Nt("Windows XP Professional SP2", 5, 2, 3790, "Service Pack 2", 2, bits, account);
+    return Equip(p, 2048, 1280, 1024, 32, "6.0.3790.3959", {6, 0, 3790, 3959}, {5, 2, 3790, 3959});
+  }
+  OsProfile p = Nt("Windows XP SP3", 5, 1, 2600, "Service Pack 3", 3, bits, account);
+  return Equip(p, 512, 1024, 768, 32, "6.0.2900.5512", {6, 0, 2900, 5512}, {5, 1, 2600, 5512});
 }
 
 OsProfile WindowsVistaSp2(Bits bits, Account account) {
-  return Nt("Windows Vista SP2", 6, 0, 6002, "Service Pack 2", 2, bits, account);
+  OsProfile p = Nt("Windows Vista SP2", 6, 0, 6002, "Service Pack 2", 2, bits, account);
+  return Equip(p, 2048, 1280, 1024, 32, "7.0.6002.18005", {6, 0, 6002, 18005}, {6, 0, 6002, 18005});
 }
 
 OsProfile Windows7Sp1(Bits bits, Account account) {
-  return Nt("Windows 7 SP1", 6, 1, 7601, "Service Pack 1", 1, bits, account);
+  OsProfile p = Nt("Windows 7 SP1", 6, 1, 7601, "Service Pack 1", 1, bits, account);
+  return Equip(p, 4096, 1920, 1080, 32, "8.0.7601.17514", {6, 1, 7601, 17514}, {6, 1, 7601, 17514});
 }
 
 OsProfile WindowsServer2008(Bits bits, Account account) {
-  return Nt("Windows Server 2008", 6, 0, 6001, "Service Pack 1", 1, bits, account, true);
+  OsProfile p = Nt("Windows Server 2008", 6, 0, 6001, "Service Pack 1", 1, bits, account, true);
+  return Equip(p, 4096, 1280, 1024, 32, "7.0.6001.18000", {6, 0, 6001, 18000}, {6, 0, 6001, 18000});
 }
 
-OsProfile Windows8(Bits bits, Account account) { return Nt("Windows 8", 6, 2, 9200, "", 0, bits, account); }
+OsProfile Windows8(Bits bits, Account account) {
+  OsProfile p = Nt("Windows 8", 6, 2, 9200, "", 0, bits, account);
+  return Equip(p, 8192, 1920, 1080, 32, "9.10.9200.16384", {6, 2, 9200, 16384}, {6, 2, 9200, 16384});
+}
 
 OsProfile Default() { return Windows7Sp1(); }
 

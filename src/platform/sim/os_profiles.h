@@ -2,12 +2,19 @@
 // The Windows a simulated machine pretends to be, and ready-made ones. The default is
 // Windows 7 SP1, 64-bit, an elevated administrator, English (United States): the engine
 // is a 32-bit program, so it runs under WOW64 there.
+#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/system.h"
 
 namespace qv::platform::sim {
+
+// The virtual machine a simulated Windows runs in, by the back door it answers.
+enum class VirtualMachine { kNone, kVmware, kVirtualPc };
+
+using FourPartVersion = std::array<uint16_t, 4>;
 
 struct OsProfile {
   std::string name;
@@ -29,6 +36,30 @@ struct OsProfile {
   bool desktopComposition = true;
   bool visualThemes = true;
 
+  // The built-in groups the user's token lists (builtin_group numbers): Administrators
+  // and Users for an administrator (also in the filtered token of Vista and later, where
+  // Administrators is kept for deny checks), Users for a standard user.
+  std::vector<uint32_t> builtinGroups = {builtin_group::kAdministrators, builtin_group::kUsers};
+  // The account's domain: the computer for a local account; empty on 9x.
+  std::string userDomain = "QV-SIM-PC";
+  // The language of the system's own user interface, which its files are translated to.
+  uint16_t uiLanguage = 1033;
+  // The machine.
+  uint64_t physicalMemory = 4ull << 30;
+  int screenWidth = 1920;
+  int screenHeight = 1080;
+  int bitsPerPixel = 32;
+  int dpi = 96;
+  bool tabletPc = false;
+  bool mediaCenter = false;
+  VirtualMachine virtualMachine = VirtualMachine::kNone;
+  // Internet Explorer as installed: the "Version" text under its registry key, and the
+  // file version of shdocvw.dll (which follows the system itself from Vista on).
+  std::string ieVersion = "8.0.7601.17514";
+  FourPartVersion shellDocObjectVersion = {6, 1, 7601, 17514};
+  // The file version of the system's own programs (winver.exe).
+  FourPartVersion systemFileVersion = {6, 1, 7601, 17514};
+
   bool Wow64() const { return os64 && !process64; }
   bool NtFamily() const { return version.IsNtFamily(); }
   bool AtLeast(uint32_t major, uint32_t minor) const {
@@ -37,6 +68,9 @@ struct OsProfile {
   // May change the machine: any user on 9x, an administrator before Vista, an elevated
   // one from Vista on.
   bool Privileged() const;
+  // GetNativeSystemInfo (XP and later) and GlobalMemoryStatusEx (2000 and later).
+  bool HasNativeSystemInfo() const { return NtFamily() && AtLeast(5, 1); }
+  bool HasExtendedMemoryStatus() const { return NtFamily() && AtLeast(5, 0); }
 };
 
 // The folders a profile's system reports, without trailing backslash except `temp`.
@@ -60,6 +94,10 @@ KnownFolders KnownFoldersOf(const OsProfile& profile);
 // SHGetFolderPath reports it to the process (a 32-bit process on 64-bit Windows gets the
 // x86 Program Files); empty for a number that Windows version does not know.
 std::string ShellFolderOf(const OsProfile& profile, int csidl);
+
+// The environment block a process of the profile's user starts with: NAME=value entries
+// sorted by name without regard to letter case, as Windows keeps them.
+std::vector<std::string> EnvironmentOf(const OsProfile& profile);
 
 enum class Bits { k32, k64 };
 enum class Account { kAdministrator, kStandardUser };

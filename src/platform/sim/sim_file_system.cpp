@@ -10,12 +10,15 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "common/codepage1252.h"
 #include "common/text.h"
 #include "common/win_path.h"
+#include "platform/sim/find_mask.h"
 #include "platform/sim/host_files.h"
+#include "platform/sim/profile_file.h"
 #include "platform/sim/sim_path.h"
 
 namespace qv::platform::sim {
@@ -73,6 +76,7 @@ struct SimFileSystem::State {
   std::string current = "C:\\";
   std::map<std::thread::id, bool> redirectionOff;
   std::map<char, bool> mediumAbsent;
+  std::map<std::string, uint64_t> capacities;  // by volume key
   std::map<std::string, std::vector<OpenEntry>> opens;
   uint64_t nextOpen = 1;
 
@@ -182,30 +186,69 @@ struct SimFileSystem::State {
 
   // --- names ---
 
-  // The short name of an existing entry among the entries of its folder.
-  std::string ShortNameOf(const Node& n) const {
-    std::string own = cp1252::FromUtf8(n.key.substr(n.key.rfind('/') + 1));
-    if (IsShortName(own)) return own;
-    std::vector<std::string> names;
-    for (const auto& entry : host::EntryNames(n.parentHost)) names.push_back(cp1252::FromUtf8(entry));
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-      std::string ua = text::UpperCase(a), ub = text::UpperCase(b);
-      return ua != ub ? ua < ub : a < b;
+  // The short names of a folder's entries by their host names: each entry that has no
+  // valid 8.3 name gets one, in the order of the upper-cased names.
+  std::map<std::string, std::string> ShortNames(const std::string& folderHost) const {
+    std::vector<std::pair<std::string, std::string>> names;  // ANSI name, host name
+    for (const auto& entry : host::EntryNames(folderHost)) names.emplace_back(cp1252::FromUtf8(entry), entry);
+    std::sort(names.begin(), names.end(), [](const auto& a, const auto& b) {
+      std::string ua = text::UpperCase(a.first), ub = text::UpperCase(b.first);
+      return ua != ub ? ua < ub : a.first < b.first;
     });
-    std::vector<std::string> taken;
+    std::set<std::string> taken;
     for (const auto& name : names)
-      if (IsShortName(name)) taken.push_back(text::UpperCase(name));
-    auto isTaken = [&taken](const std::string& candidate) {
-      return std::find(taken.begin(), taken.end(), candidate) != taken.end();
-    };
-    for (const auto& name : names) {
-      if (IsShortName(name)) continue;
+      if (IsShortName(name.first)) taken.insert(text::UpperCase(name.first));
+    auto isTaken = [&taken](const std::string& candidate) { return taken.count(candidate) != 0; };
+    std::map<std::string, std::string> shortNames;
+    for (const auto& [name, hostName] : names) {
+      if (IsShortName(name)) {
+        shortNames[hostName] = name;
+        continue;
+      }
       std::string made;
       for (int number = 1; made.empty() || isTaken(made); ++number) made = MakeShortName(name, number);
-      if (name == own) return made;
-      taken.push_back(made);
+      taken.insert(made);
+      shortNames[hostName] = made;
     }
-    return own;
+    return shortNames;
+  }
+
+  // The short name of an existing entry among the entries of its folder.
+  std::string ShortNameOf(const Node& n) const {
+    std::string own = n.key.substr(n.key.rfind('/') + 1);
+    if (IsShortName(cp1252::FromUtf8(own))) return cp1252::FromUtf8(own);
+    std::map<std::string, std::string> names = ShortNames(n.parentHost);
+    auto it = names.find(own);
+    return it == names.end() ? cp1252::FromUtf8(own) : it->second;
+  }
+
+  // The entries of an existing folder as a folder search reports them, in the order NTFS
+  // keeps them (their upper-cased names). A host symbolic link is a reparse point.
+  std::vector<DirEntry> EntriesOf(const Node& n) const {
+    std::vector<DirEntry> entries;
+    for (const auto& name : host::EntryNames(n.host)) {
+      const std::string hostPath = n.host + "/" + name;
+      host::Stat st = host::StatOf(hostPath);
+      if (!st.exists) continue;
+      Node child;
+      child.key = n.key + "/" + name;
+      child.exists = true;
+      child.isDir = st.isDir;
+      DirEntry e;
+      e.name = cp1252::FromUtf8(name);
+      e.attributes = Reported(child);
+      std::error_code ignored;
+      if (std::filesystem::is_symlink(hostPath, ignored))
+        e.attributes = (e.attributes & ~attr::kNormal) | attr::kReparsePoint;
+      e.size = st.isDir ? 0 : st.size;
+      e.lastWrite = st.lastWrite;
+      entries.push_back(std::move(e));
+    }
+    std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) {
+      std::string ua = text::UpperCase(a.name), ub = text::UpperCase(b.name);
+      return ua != ub ? ua < ub : a.name < b.name;
+    });
+    return entries;
   }
 
   // --- rules ---
@@ -481,6 +524,13 @@ ErrorCode SimFileSystem::RemoveFolder(const std::string& path) {
   if (!n.isDir) return kErrorDirectory;
   if (ErrorCode e = state_->ChangeDenied(n)) return e;
   if (state_->Bits(n) & attr::kReadOnly) return kErrorAccessDenied;
+  // A junction goes as the link it is, whatever its target holds.
+  std::error_code ignored;
+  if (std::filesystem::is_symlink(n.host, ignored)) {
+    if (::unlink(n.host.c_str()) != 0) return host::FromErrno(errno);
+    state_->records->Erase(n.key);
+    return kSuccess;
+  }
   if (!host::EntryNames(n.host).empty()) return kErrorDirNotEmpty;
   // The process holds its current folder open.
   if (state_->CurrentFolderWithin(n)) return kErrorSharingViolation;
@@ -617,25 +667,7 @@ ErrorCode SimFileSystem::ListFolder(const std::string& folder, std::vector<DirEn
   if (ErrorCode e = state_->Fault(FaultOp::Query, n)) return e;
   if (!n.exists) return kErrorPathNotFound;
   if (!n.isDir) return kErrorDirectory;
-  for (const auto& name : host::EntryNames(n.host)) {
-    host::Stat st = host::StatOf(n.host + "/" + name);
-    if (!st.exists) continue;
-    Node child;
-    child.key = n.key + "/" + name;
-    child.exists = true;
-    child.isDir = st.isDir;
-    DirEntry e;
-    e.name = cp1252::FromUtf8(name);
-    e.attributes = state_->Reported(child);
-    e.size = st.size;
-    e.lastWrite = st.lastWrite;
-    entries.push_back(std::move(e));
-  }
-  // NTFS keeps a folder in the order of its upper-cased names.
-  std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) {
-    std::string ua = text::UpperCase(a.name), ub = text::UpperCase(b.name);
-    return ua != ub ? ua < ub : a.name < b.name;
-  });
+  entries = state_->EntriesOf(n);
   return kSuccess;
 }
 
@@ -833,6 +865,99 @@ ErrorCode SimFileSystem::ReadUnchecked(const std::string& path, uint64_t offset,
     bytes.resize(done);
   }
   ::close(fd);
+  return kSuccess;
+}
+
+// --- queries of files and volumes ---
+
+ErrorCode SimFileSystem::FindFiles(const std::string& pattern, std::vector<DirEntry>& entries) {
+  entries.clear();
+  if (pattern.empty()) return kErrorPathNotFound;
+  // The mask is the last name as written: the full-path rules would drop its periods.
+  const size_t cut = pattern.find_last_of("\\/:");
+  const std::string folder = cut == std::string::npos ? std::string() : pattern.substr(0, cut + 1);
+  const std::string mask = pattern.substr(cut == std::string::npos ? 0 : cut + 1);
+  for (unsigned char c : mask)
+    if (c < 32 || c == '<' || c == '>' || c == '"' || c == '|') return kErrorInvalidName;
+  if (mask.size() > kMaxNameLength) return kErrorFilenameExcedRange;
+  std::lock_guard lock(state_->mutex);
+  Node n = state_->Resolve(folder.empty() ? state_->current : folder);
+  if (n.error) return n.error;
+  if (ErrorCode e = state_->Fault(FaultOp::Query, n)) return e;
+  if (!n.exists) return kErrorPathNotFound;
+  if (!n.isDir) return kErrorDirectory;
+  if (mask.empty()) return kErrorFileNotFound;
+  std::map<std::string, std::string> shortNames;
+  bool shortNamesMade = false;
+  for (auto& entry : state_->EntriesOf(n)) {
+    bool match = FindMaskMatches(mask, entry.name);
+    if (!match && !IsShortName(entry.name)) {
+      if (!shortNamesMade) {
+        shortNames = state_->ShortNames(n.host);
+        shortNamesMade = true;
+      }
+      auto it = shortNames.find(cp1252::ToUtf8(entry.name));
+      match = it != shortNames.end() && FindMaskMatches(mask, it->second);
+    }
+    if (match) entries.push_back(std::move(entry));
+  }
+  return entries.empty() ? kErrorFileNotFound : kSuccess;
+}
+
+namespace {
+
+// The bytes the files below a host folder take (links are not followed).
+uint64_t BytesUsed(const std::string& hostFolder) {
+  uint64_t used = 0;
+  std::error_code ec;
+  for (std::filesystem::recursive_directory_iterator it(hostFolder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code sizeError;
+    if (it->is_regular_file(sizeError) && !it->is_symlink(sizeError)) {
+      uint64_t size = it->file_size(sizeError);
+      if (!sizeError) used += size;
+    }
+  }
+  return used;
+}
+
+}  // namespace
+
+ErrorCode SimFileSystem::DiskSpace(const std::string& path, uint64_t& freeToCaller, uint64_t& total) {
+  freeToCaller = total = 0;
+  if (path.empty()) return kErrorPathNotFound;
+  std::lock_guard lock(state_->mutex);
+  Node n = state_->Resolve(path);
+  if (n.error) return n.error;
+  if (ErrorCode e = state_->Fault(FaultOp::Query, n)) return e;
+  if (!n.exists) return n.Missing();
+  if (!n.isDir) return kErrorDirectory;
+  uint64_t used = BytesUsed(state_->root + "/" + n.volumeKey);
+  if (n.drive && state_->records->Drive(n.drive) == DriveType::CdRom) {
+    total = used;
+    return kSuccess;
+  }
+  auto it = state_->capacities.find(n.volumeKey);
+  total = it == state_->capacities.end() ? kDefaultCapacity : it->second;
+  freeToCaller = used < total ? total - used : 0;
+  return kSuccess;
+}
+
+std::string SimFileSystem::ProfileString(const std::string& file, const std::string& section, const std::string& key,
+                                         size_t capacity) {
+  if (capacity == 0 || file.empty()) return {};
+  std::string path = file;
+  if (file.find_first_of("\\/") == std::string::npos) path = winpath::Combine(Rules().windowsFolder, file);
+  std::string bytes, value;
+  if (ReadWholeFile(path, bytes) != kSuccess || !FindProfileValue(bytes, section, key, value)) return {};
+  if (value.size() > capacity - 1) value.resize(capacity - 1);
+  return value;
+}
+
+ErrorCode SimFileSystem::SetCapacity(const std::string& path, uint64_t bytes) {
+  std::lock_guard lock(state_->mutex);
+  Node n = state_->Resolve(path);
+  if (n.error) return n.error;
+  state_->capacities[n.volumeKey] = bytes;
   return kSuccess;
 }
 

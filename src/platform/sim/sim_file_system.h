@@ -70,6 +70,14 @@ class SimFileSystem : public FileSystem {
   // gives it (0: redirection was on).
   bool DisableRedirection(uintptr_t& token) override;
   void RevertRedirection(uintptr_t token) override;
+  // Folder entries that are host symbolic links are reparse points (junctions).
+  ErrorCode FindFiles(const std::string& pattern, std::vector<DirEntry>& entries) override;
+  // A volume's total is its capacity (SetCapacity), its free space what its files leave
+  // of it; a CD holds its files and has no space free.
+  ErrorCode DiskSpace(const std::string& path, uint64_t& freeToCaller, uint64_t& total) override;
+  // The rules of FindProfileValue; no mapping of win.ini and system.ini to the registry.
+  std::string ProfileString(const std::string& file, const std::string& section, const std::string& key,
+                            size_t capacity) override;
 
   // The machine.
   void SetRules(FileSystemRules rules);
@@ -80,6 +88,10 @@ class SimFileSystem : public FileSystem {
   // Takes the medium out of a removable or CD drive (calls then fail with
   // kErrorNotReady) or puts it back.
   void SetMediumPresent(char letter, bool present);
+  // The size of the volume that holds `path` (a drive or a share); 100 GiB unless set.
+  // Not kept in filesystem.txt.
+  static constexpr uint64_t kDefaultCapacity = uint64_t(100) << 30;
+  ErrorCode SetCapacity(const std::string& path, uint64_t bytes);
   // The current folder of the process, against which relative paths resolve.
   ErrorCode SetCurrentFolder(const std::string& path);
   std::string CurrentFolder() const;

@@ -659,3 +659,104 @@ TEST_F(RedirectionTest, FaultRulesSeeBothPathsOfARedirectedCall) {
 
 }  // namespace
 }  // namespace qv::platform::sim
+
+namespace qv::platform::sim {
+namespace {
+
+class FolderSearchTest : public SimFileSystemTest {
+ protected:
+  FolderSearchTest() {
+    for (const char* name : {"README", "a.txt", "b.TXT", "c.txt.bak", "longname.txtx", "ab", "abc", "x.y.z"})
+      Write(std::string("C:\\s\\") + name, "x");
+    files_.CreateFolder("C:\\s\\Sub");
+  }
+  std::string Found(const std::string& pattern) {
+    std::vector<DirEntry> entries;
+    files_.FindFiles(pattern, entries);
+    std::string names;
+    for (const auto& e : entries) names += (names.empty() ? "" : " ") + e.name;
+    return names;
+  }
+};
+
+TEST_F(FolderSearchTest, MasksMatchAsAFolderSearchMatchesThem) {
+  struct Case {
+    const char* mask;
+    const char* found;
+  } cases[] = {
+      {"*.*", "a.txt ab abc b.TXT c.txt.bak longname.txtx README Sub x.y.z"},
+      {"*", "a.txt ab abc b.TXT c.txt.bak longname.txtx README Sub x.y.z"},
+      {"*.", "ab abc README Sub"},
+      // The short name LONGNA~1.TXT matches too, as on a volume with 8.3 names.
+      {"*.txt", "a.txt b.TXT longname.txtx"},
+      {"*.tx?", "a.txt b.TXT longname.txtx"},
+      {"ab?", "ab abc"},
+      {"a?", "ab"},
+      {"x.*", "x.y.z"},
+      {"readme", "README"},
+      {"*.bak", "c.txt.bak"},
+      {"?.*", "a.txt b.TXT c.txt.bak x.y.z"},
+      {"*~1*", "c.txt.bak longname.txtx x.y.z"},
+      {"nothing*", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Found("C:\\s\\" + std::string(c.mask)), c.found) << c.mask;
+}
+
+TEST_F(FolderSearchTest, ErrorsOfAFolderSearch) {
+  struct Case {
+    const char* pattern;
+    ErrorCode error;
+  } cases[] = {
+      {"C:\\s\\*.none", kErrorFileNotFound}, {"C:\\missing\\*.*", kErrorPathNotFound},
+      {"C:\\s\\a.txt\\*", kErrorDirectory},  {"C:\\s\\", kErrorFileNotFound},
+      {"C:\\s\\a|b", kErrorInvalidName},     {"", kErrorPathNotFound},
+      {"Q:\\*.*", kErrorPathNotFound},       {"C:\\s\\*.txt", kSuccess},
+  };
+  for (const auto& c : cases) {
+    std::vector<DirEntry> entries;
+    EXPECT_EQ(files_.FindFiles(c.pattern, entries), c.error) << c.pattern;
+  }
+  // Relative to the current folder.
+  ASSERT_EQ(files_.SetCurrentFolder("C:\\s"), kSuccess);
+  EXPECT_EQ(Found("ab*"), "ab abc");
+}
+
+TEST_F(FolderSearchTest, AHostSymbolicLinkIsAJunction) {
+  Write("C:\\elsewhere\\x.txt", "x");
+  std::filesystem::create_directory_symlink(files_.HostPath("C:\\elsewhere"), files_.HostPath("C:\\s") + "/link");
+  std::vector<DirEntry> entries;
+  ASSERT_EQ(files_.FindFiles("C:\\s\\link", entries), kSuccess);
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].attributes & (attr::kDirectory | attr::kReparsePoint), attr::kDirectory | attr::kReparsePoint);
+  // Removing a tree removes the link, not what it points to.
+  EXPECT_EQ(files_.DeleteTree("C:\\s", true), kSuccess);
+  EXPECT_FALSE(files_.FolderExists("C:\\s"));
+  EXPECT_TRUE(files_.FileExists("C:\\elsewhere\\x.txt"));
+}
+
+TEST_F(SimFileSystemTest, DiskSpaceIsTheCapacityLessWhatTheFilesTake) {
+  Write("C:\\data\\one.bin", std::string(4000, 'x'));
+  ASSERT_EQ(files_.SetCapacity("C:\\data", 1'000'000), kSuccess);
+  uint64_t free = 0, total = 0;
+  ASSERT_EQ(files_.DiskSpace("C:\\data\\", free, total), kSuccess);
+  EXPECT_EQ(total, 1'000'000u);
+  const uint64_t before = free;
+  Write("C:\\data\\two.bin", std::string(6000, 'x'));
+  ASSERT_EQ(files_.DiskSpace("C:\\", free, total), kSuccess);
+  EXPECT_EQ(before - free, 6000u);
+  ASSERT_EQ(files_.SetCapacity("C:\\", 100), kSuccess);
+  ASSERT_EQ(files_.DiskSpace("C:\\", free, total), kSuccess);
+  EXPECT_EQ(free, 0u);
+
+  ASSERT_EQ(files_.AddDrive('E', DriveType::CdRom), kSuccess);
+  ASSERT_EQ(files_.DiskSpace("E:\\", free, total), kSuccess);
+  EXPECT_EQ(free, 0u);
+  files_.SetMediumPresent('E', false);
+  EXPECT_EQ(files_.DiskSpace("E:\\", free, total), kErrorNotReady);
+  EXPECT_EQ(files_.DiskSpace("C:\\data\\one.bin", free, total), kErrorDirectory);
+  EXPECT_EQ(files_.DiskSpace("C:\\none\\", free, total), kErrorFileNotFound);
+  EXPECT_EQ(files_.DiskSpace("", free, total), kErrorPathNotFound);
+}
+
+}  // namespace
+}  // namespace qv::platform::sim

@@ -2,7 +2,9 @@
 // The operating system's own answers on a simulated machine: from the OS profile, the
 // simulated clock and the simulated file system (the running executable is a file there).
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/sim/os_profiles.h"
 #include "platform/sim/sim_clock.h"
@@ -41,8 +43,45 @@ class SimSystem : public System {
   bool DesktopCompositionEnabled() override;
   bool VisualThemesActive() override;
 
+  // The profile's groups (none on 9x, which has no tokens), elevation, account and
+  // machine.
+  bool TokenHasBuiltinGroup(uint32_t rid) override;
+  bool TokenElevated() override;
+  AccountName CurrentAccount() override;
+  // Empty for a name longer than 15 characters, which the call's buffer cannot hold.
+  std::string ComputerName() override;
+  std::string WindowsFolder() override;
+  std::string SystemFolder() override;
+  std::string SystemWow64Folder() override;
+  // The version resource in the file's bytes, read through the simulated file system
+  // (so with its redirection and faults).
+  bool ReadFileVersionInfo(const std::string& path, FileVersionInfo& info) override;
+  // The names of the languages the machine knows; "Language Neutral" for the others.
+  std::string LanguageName(uint16_t language) override;
+  // From the simulated file system's drive table; kNoRootFolder for a letter without
+  // a drive.
+  uint32_t DriveType(const std::string& root) override;
+  MemoryStatus Memory() override;
+  int SystemMetric(int index) override;
+  int DisplayBitsPerPixel() override;
+  int ScreenDpi() override;
+  int NativeProcessorArchitecture() override;
+  bool VmwareBackdoorAnswers() override;
+  bool VirtualPcBackdoorAnswers() override;
+  // The rules of ExpandEnvironmentStrings: names without regard to letter case; a
+  // reference to an undefined name keeps its first "%" and the name, and the scan goes
+  // on at its closing "%".
+  std::string ExpandEnvironment(std::string_view text) override;
+  std::vector<std::string> EnvironmentBlock() override;
+  // Numbers from the clock's low 16 bits on, as the system starts from its tick count;
+  // kErrorDirectory when the folder does not exist.
+  ErrorCode CreateTempFile(const std::string& folder, const std::string& prefix, std::string& path) override;
+
   OsProfile Profile() const;
+  // Another Windows: the process environment starts again from the profile's.
   void SetProfile(OsProfile profile);
+  // Changes the process environment (SetEnvironmentVariable); no value removes the name.
+  void SetEnvironmentVariable(const std::string& name, std::optional<std::string> value);
   void SetExecutablePath(std::string path);
   void SetCommandLine(std::string commandLine);
   SimClock& Clock() { return clock_; }
@@ -54,6 +93,7 @@ class SimSystem : public System {
   SimClock clock_;
   std::string executable_;
   std::string commandLine_;
+  std::vector<std::string> environment_;
 };
 
 }  // namespace qv::platform::sim

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
+#include "common/text.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/sim/sim_test_root.h"
+#include "platform/sim/version_resource.h"
 
 namespace qv::platform::sim {
 namespace {
@@ -262,6 +265,143 @@ TEST_F(SimSystemTest, TellsDateAndTimeInTheUsersFormats) {
     EXPECT_EQ(system_.CurrentDateText(), c.date) << c.language;
     EXPECT_EQ(system_.CurrentTimeText(), c.timeText) << c.language;
   }
+}
+
+TEST_F(SimSystemTest, ExpandsEnvironmentReferencesAsTheSystemDoes) {
+  system_.SetEnvironmentVariable("QV_DIR", "C:\\Data");
+  system_.SetEnvironmentVariable("QV_EMPTY", "");
+  struct Case {
+    const char* text;
+    const char* expanded;
+  } cases[] = {
+      {"%QV_DIR%\\x", "C:\\Data\\x"},
+      {"%qv_dir%", "C:\\Data"},
+      {"%QV_EMPTY%|", "|"},
+      {"%FOO%", "%FOO%"},
+      // An unknown name keeps its first "%"; its closing one may open the next reference.
+      {"%FOO%QV_DIR%", "%FOOC:\\Data"},
+      {"100%", "100%"},
+      {"%%", "%%"},
+      {"a%QV_DIR", "a%QV_DIR"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(system_.ExpandEnvironment(c.text), c.expanded) << c.text;
+  system_.SetEnvironmentVariable("QV_DIR", std::nullopt);
+  EXPECT_EQ(system_.ExpandEnvironment("%QV_DIR%"), "%QV_DIR%");
+}
+
+TEST(SimSystemProfileTest, EnvironmentBlockIsTheProfilesAndKeepsItsOrder) {
+  testing::TempRoot root;
+  SimFileSystem files(root.Path(), nullptr);
+  OsProfile seven = profiles::Windows7Sp1();
+  seven.userName = "Ann";
+  SimSystem sys(seven, files);
+  std::vector<std::string> block = sys.EnvironmentBlock();
+  auto upperNames = [](const std::vector<std::string>& entries) {
+    std::vector<std::string> names;
+    for (const auto& e : entries) names.push_back(text::UpperCase(e.substr(0, e.find('='))));
+    return names;
+  };
+  std::vector<std::string> names = upperNames(block);
+  EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+  // A 32-bit process on 64-bit Windows sees the x86 folders under the plain names.
+  EXPECT_EQ(sys.ExpandEnvironment("%ProgramFiles%|%ProgramW6432%|%USERPROFILE%|%TEMP%"),
+            "C:\\Program Files (x86)|C:\\Program Files|C:\\Users\\Ann|C:\\Users\\Ann\\AppData\\Local\\Temp");
+  sys.SetEnvironmentVariable("MIDDLE", "m");
+  names = upperNames(sys.EnvironmentBlock());
+  EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+  // 9x keeps its block in the order AUTOEXEC.BAT set it and adds at the end.
+  SimSystem nine(profiles::Windows98(), files);
+  nine.SetEnvironmentVariable("ADDED", "1");
+  block = nine.EnvironmentBlock();
+  EXPECT_EQ(block.front(), "TMP=C:\\WINDOWS\\TEMP");
+  EXPECT_EQ(block.back(), "ADDED=1");
+}
+
+TEST_F(SimSystemTest, CreatesTemporaryFilesWithNewNames) {
+  ASSERT_EQ(files_.CreateFolderTree("C:\\Temp"), kSuccess);
+  system_.Clock().Freeze();
+  system_.Clock().Set(0x12340000);  // the low 16 bits are 0, which the system skips
+  std::string first, second;
+  ASSERT_EQ(system_.CreateTempFile("C:\\Temp", "zelx", first), kSuccess);
+  EXPECT_EQ(first, "C:\\Temp\\zel0001.tmp");
+  // An existing name is passed over.
+  ASSERT_EQ(files_.WriteWholeFile("C:\\Temp\\zel0002.tmp", "taken"), kSuccess);
+  ASSERT_EQ(system_.CreateTempFile("C:\\Temp\\", "zel", second), kSuccess);
+  EXPECT_EQ(second, "C:\\Temp\\zel0003.tmp");
+  uint64_t size = 1;
+  EXPECT_EQ(files_.FileSize(second, size), kSuccess);
+  EXPECT_EQ(size, 0u);
+  std::string missing = "x";
+  EXPECT_EQ(system_.CreateTempFile("C:\\Nowhere", "zel", missing), kErrorDirectory);
+  EXPECT_EQ(missing, "");
+  faults_.Add(FaultRule::AccessDenied("C:\\Temp\\*"));
+  EXPECT_EQ(system_.CreateTempFile("C:\\Temp", "zel", missing), kErrorAccessDenied);
+}
+
+TEST_F(SimSystemTest, DriveTypesComeFromTheDriveTable) {
+  files_.AddDrive('E', DriveType::CdRom);
+  files_.AddDrive('F', DriveType::Removable);
+  files_.SetMediumPresent('E', false);
+  EXPECT_EQ(system_.DriveType("C:\\"), drive_type::kFixed);
+  EXPECT_EQ(system_.DriveType("e:\\"), drive_type::kCdRom);
+  EXPECT_EQ(system_.DriveType("F:\\"), drive_type::kRemovable);
+  EXPECT_EQ(system_.DriveType("G:\\"), drive_type::kNoRootFolder);
+}
+
+TEST(SimSystemProfileTest, MemoryAsA32BitProgramSeesIt) {
+  testing::TempRoot root;
+  SimFileSystem files(root.Path(), nullptr);
+  OsProfile big = profiles::Windows7Sp1();
+  big.physicalMemory = 6ull << 30;
+  MemoryStatus m = SimSystem(big, files).Memory();
+  EXPECT_EQ(m.totalPhysical, 2u << 30);
+  EXPECT_TRUE(m.haveExtended);
+  EXPECT_EQ(m.totalPhysicalExtended, 6ull << 30);
+  big.process64 = true;
+  EXPECT_EQ(SimSystem(big, files).Memory().totalPhysical, 0xFFFFFFFFu);
+  MemoryStatus nine = SimSystem(profiles::Windows98(), files).Memory();
+  EXPECT_EQ(nine.totalPhysical, 64u << 20);
+  EXPECT_FALSE(nine.haveExtended);
+}
+
+TEST(VersionResourceTest, ImagesCarryTheirVersionAndTranslation) {
+  FileVersionInfo in;
+  in.major = 6;
+  in.minor = 1;
+  in.build = 7601;
+  in.revision = 17514;
+  in.hasTranslation = true;
+  in.language = 0x0407;
+  in.codePage = 1200;
+  FileVersionInfo out;
+  ASSERT_TRUE(ParseVersionResource(ImageWithVersionResource(in), out));
+  EXPECT_EQ(std::vector<int>({out.major, out.minor, out.build, out.revision}), std::vector<int>({6, 1, 7601, 17514}));
+  EXPECT_TRUE(out.hasTranslation);
+  EXPECT_EQ(out.language, 0x0407);
+  EXPECT_EQ(out.codePage, 1200);
+  in.hasTranslation = false;
+  ASSERT_TRUE(ParseVersionResource(ImageWithVersionResource(in), out));
+  EXPECT_FALSE(out.hasTranslation);
+  // Not an image, or an image cut inside its resources.
+  EXPECT_FALSE(ParseVersionResource("MZ not an image", out));
+  std::string image = ImageWithVersionResource(in);
+  EXPECT_FALSE(ParseVersionResource(image.substr(0, 0x200 + 100), out));
+}
+
+// A fresh machine has the system files whose versions the engine reads.
+TEST(SimSystemProfileTest, SeedsVersionedSystemFiles) {
+  testing::TempRoot root;
+  OsProfile xp = profiles::WindowsXpSp3();
+  xp.uiLanguage = 1036;
+  SimPlatform sim(root.Path(), xp);
+  FileVersionInfo info;
+  ASSERT_TRUE(sim.Sys().ReadFileVersionInfo("C:\\WINDOWS\\system32\\winver.exe", info));
+  EXPECT_EQ(info.language, 1036);
+  EXPECT_EQ(info.build, 2600);
+  ASSERT_TRUE(sim.Sys().ReadFileVersionInfo("C:\\WINDOWS\\system32\\shdocvw.dll", info));
+  EXPECT_EQ(std::vector<int>({info.major, info.minor, info.build, info.revision}),
+            std::vector<int>({6, 0, 2900, 5512}));
+  EXPECT_FALSE(sim.Sys().ReadFileVersionInfo("C:\\WINDOWS\\system32\\missing.dll", info));
 }
 
 // The wall clock moves with the uptime, across days, months and leap days; a new

@@ -129,6 +129,27 @@ bool GetAttributes(const std::string& path, DWORD& attributes) {
   return attributes != INVALID_FILE_ATTRIBUTES;
 }
 
+// The entries of a folder search (FindFirstFileA / FindNextFileA) without "." and "..".
+ErrorCode Search(const std::string& pattern, std::vector<DirEntry>& entries) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return LastError();
+  do {
+    std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    DirEntry entry;
+    entry.name = std::move(name);
+    entry.attributes = found.dwFileAttributes;
+    entry.size = Join64(found.nFileSizeHigh, found.nFileSizeLow);
+    entry.lastWrite = Join64(found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime);
+    entries.push_back(std::move(entry));
+  } while (FindNextFileA(search, &found));
+  DWORD e = GetLastError();
+  FindClose(search);
+  if (e == ERROR_NO_MORE_FILES) return kSuccess;
+  return e == ERROR_SUCCESS ? kErrorInvalidFunction : ErrorCode(e);
+}
+
 }  // namespace
 
 bool Win32FileSystem::FileExists(const std::string& path) {
@@ -197,29 +218,9 @@ ErrorCode Win32FileSystem::ListFolder(const std::string& folder, std::vector<Dir
   // An empty name is no folder (and must not become the current one or a drive root).
   if (folder.empty()) return kErrorPathNotFound;
   char last = folder.back();
-  std::string pattern = folder + (last == '\\' || last == ':' ? "*" : "\\*");
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) {
-    ErrorCode e = LastError();
-    // The root of an empty drive has no "." entry, so nothing at all matches there.
-    return e == kErrorFileNotFound && FolderExists(folder) ? kSuccess : e;
-  }
-  ErrorCode result = kSuccess;
-  do {
-    std::string name = found.cFileName;
-    if (name == "." || name == "..") continue;
-    DirEntry entry;
-    entry.name = std::move(name);
-    entry.attributes = found.dwFileAttributes;
-    entry.size = Join64(found.nFileSizeHigh, found.nFileSizeLow);
-    entry.lastWrite = Join64(found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime);
-    entries.push_back(std::move(entry));
-  } while (FindNextFileA(search, &found));
-  DWORD e = GetLastError();
-  if (e != ERROR_NO_MORE_FILES) result = e == ERROR_SUCCESS ? kErrorInvalidFunction : ErrorCode(e);
-  FindClose(search);
-  return result;
+  ErrorCode e = Search(folder + (last == '\\' || last == ':' ? "*" : "\\*"), entries);
+  // The root of an empty drive has no "." entry, so nothing at all matches there.
+  return e == kErrorFileNotFound && FolderExists(folder) ? kSuccess : e;
 }
 
 std::unique_ptr<FileReader> Win32FileSystem::OpenRead(const std::string& path, ErrorCode& error) {
@@ -295,6 +296,47 @@ bool Win32FileSystem::DisableRedirection(uintptr_t& token) {
 void Win32FileSystem::RevertRedirection(uintptr_t token) {
   auto revert = LoadedProcAddress<Wow64RevertFn>("kernel32.dll", "Wow64RevertWow64FsRedirection");
   if (revert) revert(reinterpret_cast<PVOID>(token));
+}
+
+ErrorCode Win32FileSystem::FindFiles(const std::string& pattern, std::vector<DirEntry>& entries) {
+  entries.clear();
+  if (HasEmbeddedZero(pattern)) return kErrorInvalidName;
+  if (pattern.empty()) return kErrorPathNotFound;
+  return Search(pattern, entries);
+}
+
+ErrorCode Win32FileSystem::DiskSpace(const std::string& path, uint64_t& freeToCaller, uint64_t& total) {
+  freeToCaller = total = 0;
+  if (HasEmbeddedZero(path)) return kErrorInvalidName;
+  using DiskFreeSpaceExFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+  static const auto diskFreeSpaceEx = LoadedProcAddress<DiskFreeSpaceExFn>("kernel32.dll", "GetDiskFreeSpaceExA");
+  if (diskFreeSpaceEx) {
+    ULARGE_INTEGER available, size, free;
+    if (!diskFreeSpaceEx(path.c_str(), &available, &size, &free)) return LastError();
+    freeToCaller = available.QuadPart;
+    total = size.QuadPart;
+    return kSuccess;
+  }
+  // That system knows drive letters only; an empty path is the current drive.
+  std::string root = path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) + "\\" : std::string();
+  DWORD sectorsPerCluster, bytesPerSector, freeClusters, clusters;
+  if (!GetDiskFreeSpaceA(root.empty() ? nullptr : root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                         &clusters))
+    return LastError();
+  const uint64_t cluster = uint64_t(sectorsPerCluster) * bytesPerSector;
+  freeToCaller = cluster * freeClusters;
+  total = cluster * clusters;
+  return kSuccess;
+}
+
+std::string Win32FileSystem::ProfileString(const std::string& file, const std::string& section,
+                                           const std::string& key, size_t capacity) {
+  if (capacity == 0 || HasEmbeddedZero(file) || HasEmbeddedZero(section) || HasEmbeddedZero(key)) return {};
+  std::string buffer(std::min<size_t>(capacity, MAXDWORD), '\0');
+  DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(), DWORD(buffer.size()),
+                                     file.c_str());
+  buffer.resize(std::min<size_t>(n, buffer.size()));
+  return buffer;
 }
 
 std::string FullPathName(const std::string& path) {

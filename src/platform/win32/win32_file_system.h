@@ -37,6 +37,12 @@ class Win32FileSystem final : public FileSystem {
   // kernel32 (XP x64 and later have them).
   bool DisableRedirection(uintptr_t& token) override;
   void RevertRedirection(uintptr_t token) override;
+  ErrorCode FindFiles(const std::string& pattern, std::vector<DirEntry>& entries) override;
+  // GetDiskFreeSpaceExA; on the first Windows 95, which lacks it, GetDiskFreeSpaceA of
+  // the path's drive.
+  ErrorCode DiskSpace(const std::string& path, uint64_t& freeToCaller, uint64_t& total) override;
+  std::string ProfileString(const std::string& file, const std::string& section, const std::string& key,
+                            size_t capacity) override;
 };
 
 }  // namespace qv::platform::win32

@@ -340,5 +340,49 @@ TEST_F(Win32FileSystemTest, TurnsRedirectionOffOnlyUnderWow64) {
     EXPECT_EQ(token, 12345u);
 }
 
+TEST_F(Win32FileSystemTest, SearchesFoldersWithMasks) {
+  Write("a.txt", "a");
+  Write("b.TXT", "b");
+  Write("c.log", "c");
+  ASSERT_EQ(files_.CreateFolder(Path("sub")), kSuccess);
+  auto found = [&](const std::string& pattern) {
+    std::vector<DirEntry> entries;
+    ErrorCode e = files_.FindFiles(pattern, entries);
+    std::vector<std::string> names;
+    for (const auto& entry : entries) names.push_back(entry.name);
+    std::sort(names.begin(), names.end());
+    return std::make_pair(e, names);
+  };
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(found(Path("*.txt")), std::make_pair(kSuccess, Names{"a.txt", "b.TXT"}));
+  EXPECT_EQ(found(Path("*.*")), std::make_pair(kSuccess, Names{"a.txt", "b.TXT", "c.log", "sub"}));
+  EXPECT_EQ(found(Path("*.none")).first, kErrorFileNotFound);
+  EXPECT_EQ(found(Path("missing\\*.*")).first, kErrorPathNotFound);
+  std::vector<DirEntry> entries;
+  ASSERT_EQ(files_.FindFiles(Path("sub"), entries), kSuccess);
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_TRUE(entries[0].attributes & attr::kDirectory);
+}
+
+TEST_F(Win32FileSystemTest, GivesTheSpaceOfAVolume) {
+  uint64_t free = 0, total = 0;
+  ASSERT_EQ(files_.DiskSpace(scratch_.Path(), free, total), kSuccess);
+  EXPECT_GT(total, 0u);
+  EXPECT_LE(free, total);
+  EXPECT_NE(files_.DiskSpace(Path("missing\\"), free, total), kSuccess);
+  EXPECT_EQ(free + total, 0u);
+}
+
+TEST_F(Win32FileSystemTest, ReadsProfileStrings) {
+  Write("setup.ini", "[General]\r\nName = Brelmont Viewer \r\nQuoted=\"x y\"\r\n[Other]\r\nName=o\r\n");
+  const std::string ini = Path("setup.ini");
+  EXPECT_EQ(files_.ProfileString(ini, "General", "Name", 26000), "Brelmont Viewer");
+  EXPECT_EQ(files_.ProfileString(ini, "general", "NAME", 26000), "Brelmont Viewer");
+  EXPECT_EQ(files_.ProfileString(ini, "General", "Quoted", 26000), "x y");
+  EXPECT_EQ(files_.ProfileString(ini, "General", "Name", 5), "Brel");
+  EXPECT_EQ(files_.ProfileString(ini, "Other", "Missing", 26000), "");
+  EXPECT_EQ(files_.ProfileString(Path("missing.ini"), "General", "Name", 26000), "");
+}
+
 }  // namespace
 }  // namespace qv::platform::win32

@@ -36,6 +36,35 @@ class Win32System final : public System {
   bool DesktopCompositionEnabled() override;
   // IsThemeActive of uxtheme.dll.
   bool VisualThemesActive() override;
+
+  bool TokenHasBuiltinGroup(uint32_t rid) override;
+  // TokenElevation (class 20) of the process token.
+  bool TokenElevated() override;
+  // NT: LookupAccountSidA of the process token's user; 9x: GetUserNameA.
+  AccountName CurrentAccount() override;
+  // GetComputerNameA with its 16-character buffer.
+  std::string ComputerName() override;
+  std::string WindowsFolder() override;
+  std::string SystemFolder() override;
+  std::string SystemWow64Folder() override;
+  // GetFileVersionInfoA of version.dll, bound at run time from the system folder (a
+  // version.dll planted beside the setup is never loaded).
+  bool ReadFileVersionInfo(const std::string& path, FileVersionInfo& info) override;
+  std::string LanguageName(uint16_t language) override;
+  uint32_t DriveType(const std::string& root) override;
+  // GlobalMemoryStatus, and GlobalMemoryStatusEx looked up (Windows 2000 and later); a
+  // 64-bit build reports at most 4 GiB - 1 in the 32-bit field.
+  MemoryStatus Memory() override;
+  int SystemMetric(int index) override;
+  int DisplayBitsPerPixel() override;
+  int ScreenDpi() override;
+  int NativeProcessorArchitecture() override;
+  // See win32_virtual_machine.h.
+  bool VmwareBackdoorAnswers() override;
+  bool VirtualPcBackdoorAnswers() override;
+  std::string ExpandEnvironment(std::string_view text) override;
+  std::vector<std::string> EnvironmentBlock() override;
+  ErrorCode CreateTempFile(const std::string& folder, const std::string& prefix, std::string& path) override;
 };
 
 }  // namespace qv::platform::win32

@@ -188,5 +188,109 @@ TEST_F(Win32SystemTest, AsksDwmAndUxthemeForTheLook) {
   EXPECT_EQ(sys_.DesktopCompositionEnabled(), expected);
 }
 
+// The group tests read the token of the thread when it impersonates, else the process's.
+TEST_F(Win32SystemTest, TellsGroupsElevationAndTheAccount) {
+  const bool administrators = sys_.TokenHasBuiltinGroup(builtin_group::kAdministrators);
+  if (sys_.RunsAsAdministrator() || sys_.TokenElevated()) {
+    EXPECT_TRUE(administrators);
+  }
+  ASSERT_TRUE(ImpersonateSelf(SecurityImpersonation));
+  EXPECT_EQ(sys_.TokenHasBuiltinGroup(builtin_group::kAdministrators), administrators);
+  RevertToSelf();
+  EXPECT_FALSE(sys_.TokenHasBuiltinGroup(1234));  // no such group
+
+  char user[257] = {};
+  DWORD size = sizeof user;
+  ASSERT_TRUE(GetUserNameA(user, &size));
+  AccountName account = sys_.CurrentAccount();
+  EXPECT_TRUE(text::EqualsNoCase(account.user, user)) << account.user;
+  EXPECT_FALSE(account.domain.empty());
+  char computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  size = sizeof computer;
+  ASSERT_TRUE(GetComputerNameA(computer, &size));
+  EXPECT_EQ(sys_.ComputerName(), computer);
+}
+
+TEST_F(Win32SystemTest, NamesTheSystemFolders) {
+  char windows[MAX_PATH], system[MAX_PATH];
+  ASSERT_GT(GetWindowsDirectoryA(windows, MAX_PATH), 0u);
+  ASSERT_GT(GetSystemDirectoryA(system, MAX_PATH), 0u);
+  EXPECT_EQ(sys_.WindowsFolder(), windows);
+  EXPECT_EQ(sys_.SystemFolder(), system);
+  const std::string wow64 = sys_.SystemWow64Folder();
+  if (!wow64.empty()) {
+    EXPECT_TRUE(text::EqualsNoCase(wow64, std::string(windows) + "\\SysWOW64")) << wow64;
+  }
+  EXPECT_EQ(sys_.DriveType(std::string(windows).substr(0, 3)), drive_type::kFixed);
+  EXPECT_EQ(sys_.DriveType("?:\\"), drive_type::kNoRootFolder);
+}
+
+TEST_F(Win32SystemTest, ReadsVersionResources) {
+  const std::string exe = sys_.ExecutablePath();
+  const std::string image =
+      exe.substr(0, exe.rfind('\\') + 1) + (sizeof(void*) == 8 ? "qv_versioned64.dll" : "qv_versioned32.dll");
+  FileVersionInfo info;
+  if (files_.FileExists(image)) {
+    ASSERT_TRUE(sys_.ReadFileVersionInfo(image, info));
+    EXPECT_EQ(std::vector<int>({info.major, info.minor, info.build, info.revision}), std::vector<int>({1, 2, 3, 4}));
+    EXPECT_TRUE(info.hasTranslation);
+    EXPECT_EQ(info.language, 0x409);
+    EXPECT_EQ(info.codePage, 1200);
+  }
+  ASSERT_TRUE(sys_.ReadFileVersionInfo(sys_.SystemFolder() + "\\kernel32.dll", info));
+  EXPECT_GE(info.major, 5);
+  EXPECT_FALSE(sys_.ReadFileVersionInfo(sys_.SystemFolder() + "\\no such file.dll", info));
+  EXPECT_TRUE(text::ContainsNoCase(sys_.LanguageName(0x409), "English")) << sys_.LanguageName(0x409);
+}
+
+TEST_F(Win32SystemTest, TellsMemoryScreenAndProcessor) {
+  MemoryStatus m = sys_.Memory();
+  EXPECT_GT(m.totalPhysical, 0u);
+  ASSERT_TRUE(m.haveExtended);
+  EXPECT_GE(m.totalPhysicalExtended, m.totalPhysical);
+  EXPECT_EQ(sys_.NativeProcessorArchitecture(), processor_architecture::kAmd64);
+  // Without a display (no Xvfb) the screen may be missing; its answers are then zero.
+  if (sys_.SystemMetric(system_metric::kScreenWidth) > 0) {
+    EXPECT_GT(sys_.SystemMetric(system_metric::kScreenHeight), 0);
+    EXPECT_GE(sys_.DisplayBitsPerPixel(), 8);
+    EXPECT_GT(sys_.ScreenDpi(), 0);
+  }
+  // The back doors never end the process; no machine is both.
+  EXPECT_FALSE(sys_.VmwareBackdoorAnswers() && sys_.VirtualPcBackdoorAnswers());
+}
+
+TEST_F(Win32SystemTest, ExpandsTheEnvironmentAndListsItsBlock) {
+  const std::string big(10000, 'b');
+  ASSERT_TRUE(SetEnvironmentVariableA("QV_BIG", big.c_str()));
+  const std::string expanded = sys_.ExpandEnvironment("%QV_BIG%|%QV_BIG%");
+  EXPECT_EQ(expanded.size(), 2 * big.size() + 1);
+  EXPECT_TRUE(expanded == big + "|" + big);
+  EXPECT_EQ(sys_.ExpandEnvironment("%QV_NOT_SET%\\x"), "%QV_NOT_SET%\\x");
+  bool found = false;
+  for (const auto& entry : sys_.EnvironmentBlock()) {
+    EXPECT_NE(entry.find('=', 1), std::string::npos) << entry;
+    found = found || entry == "QV_BIG=" + big;
+  }
+  EXPECT_TRUE(found);
+  SetEnvironmentVariableA("QV_BIG", nullptr);
+}
+
+TEST_F(Win32SystemTest, CreatesNewTemporaryFiles) {
+  const std::string temp = sys_.TempFolder();
+  std::string first, second;
+  ASSERT_EQ(sys_.CreateTempFile(temp, "zel", first), kSuccess);
+  ASSERT_EQ(sys_.CreateTempFile(temp, "zel", second), kSuccess);
+  EXPECT_NE(first, second);
+  for (const auto& path : {first, second}) {
+    EXPECT_TRUE(text::StartsWithNoCase(path, temp + "zel")) << path;
+    EXPECT_TRUE(text::EndsWithNoCase(path, ".tmp")) << path;
+    EXPECT_TRUE(files_.FileExists(path)) << path;
+    files_.RemoveFile(path);
+  }
+  std::string missing;
+  EXPECT_NE(sys_.CreateTempFile(temp + "qv no such folder", "zel", missing), kSuccess);
+  EXPECT_EQ(missing, "");
+}
+
 }  // namespace
 }  // namespace qv::platform::win32
