@@ -207,7 +207,9 @@ TEST_F(StartupTest, ShellSettingsFollowTheWindowsVersion) {
     bool found = reg.ReadValue(platform::RegRoot::CurrentUser, persisted, SimSetup::kExe, v,
                                platform::RegView::Default) == platform::kSuccess;
     EXPECT_EQ(found, c.persisted);
-    if (found) EXPECT_EQ(v.AsDword(), 32u);
+    if (found) {
+      EXPECT_EQ(v.AsDword(), 32u);
+    }
   }
 }
 
