@@ -86,12 +86,8 @@ const VariableName* const kRefreshWrites[] = {&kDate, &kTime, &kEngineCache, &kU
 }  // namespace
 
 Interpreter::Interpreter(EngineContext& engine, const CommandTable& commands, ProductBootstrap& bootstrap,
-                         std::vector<ExitCleanupStep> exitCleanup, LineGate lineGate)
-    : engine_(engine),
-      commands_(commands),
-      bootstrap_(bootstrap),
-      exitCleanup_(std::move(exitCleanup)),
-      lineGate_(std::move(lineGate)) {
+                         InterpreterHooks hooks)
+    : engine_(engine), commands_(commands), bootstrap_(bootstrap), hooks_(std::move(hooks)) {
   const Script& script = engine_.script;
   const auto& plugins = script.Sections().pluginCommands;
   flow_.resize(script.LineCount());
@@ -183,16 +179,7 @@ void Interpreter::Initialize() {
   v.title = script.Sections().productTitle;
   v.exeFile = s.exePath;
   v.exeDir = s.exeFolder;
-  // The registered owner and organisation of the machine.
-  const bool nt = sys.Version().IsNtFamily();
-  const std::string key = std::string("SOFTWARE\\Microsoft\\") + (nt ? "Windows NT" : "Windows") + "\\CurrentVersion\\";
-  platform::RegValue value;
-  if (engine_.platform.Reg().ReadValue(platform::RegRoot::LocalMachine, key, "RegisteredOwner", value,
-                                       run_.registryView) == platform::kSuccess)
-    v.userName = value.AsString();
-  if (engine_.platform.Reg().ReadValue(platform::RegRoot::LocalMachine, key, "RegisteredOrganization", value,
-                                       run_.registryView) == platform::kSuccess)
-    v.userCompany = value.AsString();
+  if (hooks_.systemValues) hooks_.systemValues(run_, v);
   v.version = script.Sections().details.version;
   v.company = script.Sections().details.publisher;
   v.silent = s.commandLine.silent ? "TRUE" : "FALSE";
@@ -249,7 +236,7 @@ void Interpreter::LineLoop() {
       if (line >= lines) break;
       if (engine_.script.IsSwitchedOff(line)) continue;
       engine_.store.SetVariable(kAbort, IsTrue(engine_.store.Get(kCancelled)) ? "TRUE" : "FALSE", "Cancel State");
-      if (lineGate_ && !lineGate_(line)) {
+      if (hooks_.lineGate && !hooks_.lineGate(line)) {
         ExitCleanup();
         return;
       }
@@ -608,7 +595,7 @@ void Interpreter::ExitCleanup() {
     engine_.platform.Files().RemoveFile(run_.singleInstanceMarker);
     run_.singleInstanceMarker.clear();
   }
-  for (const auto& step : exitCleanup_) step();
+  for (const auto& step : hooks_.exitCleanup) step();
 }
 
 void Interpreter::ReportRuntimeError(size_t line, const std::string& message) {

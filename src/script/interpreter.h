@@ -9,6 +9,7 @@
 
 #include "script/command_table.h"
 #include "script/engine_context.h"
+#include "script/predefined_variables.h"
 #include "script/run_state.h"
 
 namespace qv::script {
@@ -33,15 +34,22 @@ class ProductBootstrap {
 // The block role of a line (defined with the interpreter).
 enum class LineFlow : uint8_t;
 
-// Asked before every line; false ends the run (after the exit clean-up).
 using LineGate = std::function<bool(size_t line)>;
-// What other parts release when the run ends (an open text file, dialogs, the tray icon).
-using ExitCleanupStep = std::function<void()>;
+// What the parts above the interpreter add to a run.
+struct InterpreterHooks {
+  // Released when the run ends (an open text file, dialogs, the tray icon).
+  std::vector<std::function<void()>> exitCleanup;
+  // Fills the first values that come from the system-information layer (the registered
+  // owner and organisation).
+  std::function<void(const RunState& run, PredefinedValues& values)> systemValues;
+  // Asked before every line; false ends the run (after the exit clean-up).
+  LineGate lineGate;
+};
 
 class Interpreter {
  public:
   Interpreter(EngineContext& engine, const CommandTable& commands, ProductBootstrap& bootstrap,
-              std::vector<ExitCleanupStep> exitCleanup = {}, LineGate lineGate = {});
+              InterpreterHooks hooks = {});
   ~Interpreter();
 
   // The whole run. A script that fails validation ends the process at once: ProcessExit
@@ -96,8 +104,7 @@ class Interpreter {
   EngineContext& engine_;
   const CommandTable& commands_;
   ProductBootstrap& bootstrap_;
-  std::vector<ExitCleanupStep> exitCleanup_;
-  LineGate lineGate_;
+  InterpreterHooks hooks_;
   RunState run_;
   // Per line, resolved once: its block role and its handler.
   std::vector<LineFlow> flow_;

@@ -9,6 +9,7 @@
 #include "script/expression_commands.h"
 #include "script/string_commands.h"
 #include "script/variable_commands.h"
+#include "support/run_trace.h"
 #include "support/script_builder.h"
 
 namespace qv::script {
@@ -73,10 +74,9 @@ class InterpreterTest : public ::testing::Test {
   }
   std::string Log() { return store.Get("LOG"); }
   std::vector<std::string> Trace() {
-    std::string bytes, ansi;
+    std::string bytes;
     machine.Files().ReadWholeFile("C:\\trace.log", bytes);
-    for (size_t i = 0; i < bytes.size(); i += 2) ansi.push_back(bytes[i]);
-    return text::SplitLines(ansi);
+    return testing::TraceLines(bytes);
   }
 
   platform::sim::testing::TempRoot root;

@@ -7,6 +7,7 @@
 #include "media/seven_zip_wrap.h"
 #include "script/interpreter.h"
 #include "startup/engine_commands.h"
+#include "system/system_info.h"
 #include "system/text_file_commands.h"
 
 namespace qv::startup {
@@ -220,7 +221,14 @@ void Startup::CreateDialogs() {
 void Startup::RunScript() {
   script::EngineContext engine{platform_, store_, *script_, trace_, messages_, values_};
   engine::ProductBootstrapStep bootstrap;
-  script::Interpreter interpreter(engine, EngineCommands(), bootstrap, {system::CloseOpenTextFile});
+  script::InterpreterHooks hooks;
+  hooks.exitCleanup.push_back(system::CloseOpenTextFile);
+  hooks.systemValues = [this](const script::RunState& run, script::PredefinedValues& values) {
+    system::SystemInfo info(platform_, run.registryView);
+    values.userName = info.RegisteredOwner();
+    values.userCompany = info.RegisteredOrganization();
+  };
+  script::Interpreter interpreter(engine, EngineCommands(), bootstrap, std::move(hooks));
   interpreter.Run();
   exitCode_ = interpreter.ExitCode();
   // The installation cache is finished here (hidden, compressed, saved data written)

@@ -41,6 +41,14 @@ TEST_F(StartupTest, ACompleteRunTracesEveryStageAndRemovesItsSupportFolder) {
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(Trace(), testing::FullRunTrace());
   EXPECT_FALSE(SupportFolderExists(1));
+  // The registered owner reaches USERNAME (read in the 32-bit view of a 64-bit Windows).
+  platform::RegValue owner;
+  ASSERT_EQ(setup.Machine().Reg().ReadValue(platform::RegRoot::LocalMachine,
+                                            "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "RegisteredOwner",
+                                            owner, platform::RegView::Force32),
+            platform::kSuccess);
+  EXPECT_FALSE(owner.AsString().empty());
+  EXPECT_EQ(store.Get("USERNAME"), owner.AsString());
   EXPECT_TRUE(Messages().empty());
   // The temporary copy of the script does not outlive the run either.
   EXPECT_FALSE(setup.Machine().Files().FileExists(std::string(kTemp) + "zel.tmp"));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "support/run_trace.h"
 #include "tools/setup_packager.h"
 
 namespace qv::e2e {
@@ -42,15 +43,7 @@ Process SetupFixture::Start(const std::vector<std::string>& args) { return Wine:
 
 std::string SetupFixture::TraceBytes() const { return ReadHostFile(Wine::Get().HostPath("C:\\qv-e2e\\trace.log")); }
 
-std::vector<std::string> SetupFixture::TraceLines() const {
-  std::string bytes = TraceBytes(), ansi;
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) ansi.push_back(bytes[i]);
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t p; (p = ansi.find("\r\n", start)) != std::string::npos; start = p + 2)
-    lines.push_back(ansi.substr(start, p - start));
-  return lines;
-}
+std::vector<std::string> SetupFixture::TraceLines() const { return testing::TraceLines(TraceBytes()); }
 
 std::string SetupFixture::TempHostPath() const { return Wine::Get().HostPath(Wine::Get().TempFolder()); }
 

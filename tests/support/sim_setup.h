@@ -10,6 +10,7 @@
 #include "platform/sim/sim_test_root.h"
 #include "script/script.h"
 #include "support/pe_fixture.h"
+#include "support/run_trace.h"
 #include "support/script_builder.h"
 #include "zel/zip_writer.h"
 
@@ -82,15 +83,5 @@ inline script::ScriptSections ScriptOf(const std::vector<std::string>& names) {
   return BuildScript(lines);
 }
 
-// Decodes a UTF-16LE trace into its lines (CR LF separated).
-inline std::vector<std::string> TraceLines(const std::string& utf16) {
-  std::string ansi;
-  for (size_t i = 0; i + 1 < utf16.size(); i += 2) ansi.push_back(utf16[i]);
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t p; (p = ansi.find("\r\n", start)) != std::string::npos; start = p + 2)
-    lines.push_back(ansi.substr(start, p - start));
-  return lines;
-}
 
 }  // namespace qv::testing

@@ -258,10 +258,13 @@ struct SimFileSystem::State {
     if (n.full != n.requested) probes.push_back({op, n.full});
   }
 
-  ErrorCode Fault(FaultOp op, const Node& n) const {
+  ErrorCode Fault(FaultOp op, const Node& n) const { return Faults({{op, &n}}); }
+
+  // One check of the fault plan for an operation that touches several entries.
+  ErrorCode Faults(std::initializer_list<std::pair<FaultOp, const Node*>> touched) const {
     if (!faults) return kSuccess;
     std::vector<FaultProbe> probes;
-    AddProbes(probes, op, n);
+    for (const auto& [op, n] : touched) AddProbes(probes, op, *n);
     return faults->Check(probes);
   }
 
@@ -560,14 +563,9 @@ ErrorCode SimFileSystem::CopyFileTo(const std::string& from, const std::string& 
   if (s.error) return s.error;
   Node d = state_->Resolve(to);
   if (d.error) return d.error;
-  if (state_->faults) {
-    std::vector<FaultProbe> probes;
-    State::AddProbes(probes, FaultOp::Copy, s);
-    State::AddProbes(probes, FaultOp::Copy, d);
-    State::AddProbes(probes, FaultOp::OpenRead, s);
-    State::AddProbes(probes, FaultOp::OpenWrite, d);
-    if (ErrorCode e = state_->faults->Check(probes)) return e;
-  }
+  if (ErrorCode e = state_->Faults({{FaultOp::Copy, &s}, {FaultOp::Copy, &d}, {FaultOp::OpenRead, &s},
+                                     {FaultOp::OpenWrite, &d}}))
+    return e;
   if (!s.exists) return s.Missing();
   if (s.isDir) return kErrorAccessDenied;
   if (state_->Conflicts(s.key, kRead, kRead)) return kErrorSharingViolation;
@@ -587,12 +585,7 @@ ErrorCode SimFileSystem::MoveFileTo(const std::string& from, const std::string& 
   if (s.error) return s.error;
   Node d = state_->Resolve(to);
   if (d.error) return d.error;
-  if (state_->faults) {
-    std::vector<FaultProbe> probes;
-    State::AddProbes(probes, FaultOp::Move, s);
-    State::AddProbes(probes, FaultOp::Move, d);
-    if (ErrorCode e = state_->faults->Check(probes)) return e;
-  }
+  if (ErrorCode e = state_->Faults({{FaultOp::Move, &s}, {FaultOp::Move, &d}})) return e;
   if (!s.exists) return s.Missing();
   if (s.isRoot || d.isRoot) return kErrorAccessDenied;
   if (!d.parentExists) return kErrorPathNotFound;
